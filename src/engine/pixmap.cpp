@@ -1,0 +1,68 @@
+#include "engine/pixmap.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/stream.h"
+
+TPixmap::TPixmap(int w, int h) : width(w > 0 ? w : 0), height(h > 0 ? h : 0) {
+    pitch = width * 4;
+    capacity = static_cast<std::size_t>(pitch) * height;
+    pixels.assign(capacity, 0);
+}
+
+std::uint32_t TPixmap::ReadPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    const std::uint8_t* p = Row(y) + x * 4;
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           p[3];
+}
+
+void TPixmap::WritePixel(int x, int y, std::uint32_t rgba) {
+    if (x < 0 || y < 0 || x >= width || y >= height) return;
+    std::uint8_t* p = Row(y) + x * 4;
+    p[0] = static_cast<std::uint8_t>(rgba >> 24);
+    p[1] = static_cast<std::uint8_t>(rgba >> 16);
+    p[2] = static_cast<std::uint8_t>(rgba >> 8);
+    p[3] = static_cast<std::uint8_t>(rgba);
+}
+
+std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
+    // Refuse absurd sizes before allocating: a corrupt header must not exhaust memory.
+    if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    auto pixmap = std::make_unique<TPixmap>(static_cast<int>(image.width),
+                                            static_cast<int>(image.height));
+    if (!png_image_finish_read(&image, nullptr, pixmap->pixels.data(), pixmap->pitch, nullptr)) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    return pixmap;
+}
+
+std::unique_ptr<TPixmap> LoadPixmap(const std::string& url) {
+    TByteSource bytes;
+    if (!OpenBytes(url, bytes)) return nullptr;
+    return DecodePNG(bytes.data, bytes.size);
+}
+
+bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(pixmap.width);
+    image.height = static_cast<png_uint_32>(pixmap.height);
+    image.format = PNG_FORMAT_RGBA;
+    return png_image_write_to_file(&image, path.c_str(), 0, pixmap.pixels.data(), pixmap.pitch,
+                                   nullptr) != 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Pixel buffers and PNG decoding.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// 32-bit RGBA pixels, rows top to bottom, pitch in bytes.
+class TPixmap {
+public:
+    static constexpr int PF_RGBA8888 = 1;
+
+    TPixmap(int width, int height);
+    std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    int format = PF_RGBA8888;
+    std::size_t capacity = 0;
+
+    // Packed as 0xRRGGBBAA; out-of-range coordinates read 0 and ignore writes.
+    std::uint32_t ReadPixel(int x, int y) const;
+    void WritePixel(int x, int y, std::uint32_t rgba);
+    const std::uint8_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * pitch; }
+    std::uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * pitch; }
+};
+
+// Decodes a PNG from an embedded-file URL or a path into RGBA; null when unreadable or not a PNG.
+std::unique_ptr<TPixmap> LoadPixmap(const std::string& url);
+std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size);
+// Encodes RGBA pixels as a PNG file; false on failure.
+bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path);
