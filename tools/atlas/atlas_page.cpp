@@ -1,0 +1,142 @@
+#include "atlas_page.h"
+
+#include <cstdio>
+#include <set>
+#include <utility>
+
+const std::vector<AtlasRegion>& AtlasRegions() {
+    static const std::vector<AtlasRegion> regions = {
+        {"border3", 2, 396, 60, 60, 20, 20, 2},
+        {"e_chase_skull", 2, 458, 60, 20, 20, 20, 2},
+        {"bitmapfonts", 2, 2, 384, 252, 12, 12, 2},
+        {"title_gfx", 244, 274, 256, 104, 256, 104, 0},
+        {"tiles", 244, 380, 240, 120, 20, 20, 2},
+        {"e_crab", 2, 480, 60, 20, 20, 20, 2},
+        {"player", 64, 396, 160, 20, 20, 20, 2},
+        {"goldcoin", 388, 190, 80, 20, 20, 20, 2},
+        {"e_bat", 388, 146, 80, 20, 20, 20, 2},
+        {"border1", 388, 212, 60, 60, 20, 20, 2},
+        {"e_spider", 64, 480, 60, 20, 20, 20, 2},
+        {"poof", 388, 2, 120, 20, 20, 20, 2},
+        {"gems", 388, 24, 80, 120, 20, 20, 2},
+        {"border4", 64, 418, 60, 60, 20, 20, 2},
+        {"e_bones", 388, 168, 80, 20, 20, 20, 2},
+        {"border2", 450, 212, 60, 60, 20, 20, 2},
+        {"items", 2, 274, 240, 120, 20, 20, 2},
+    };
+    return regions;
+}
+
+const AtlasRegion* FindRegion(const std::string& name) {
+    for (const auto& r : AtlasRegions())
+        if (name == r.name) return &r;
+    return nullptr;
+}
+
+std::optional<GridSize> RegionGridSize(const std::string& name) {
+    const AtlasRegion* r = FindRegion(name);
+    if (!r) return std::nullopt;
+    return GridSize{r->FrameWidth(), r->FrameHeight(), r->Frames()};
+}
+
+GlyphLimit GlyphLimitOf(int style) {
+    if (style == 6) return {6, 6};               // the small menu face
+    if (style == 1 || style == 5) return {7, 8};  // the 7-pixel advance faces
+    return {8, 8};
+}
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
+
+void CheckGlyph(const ArtFrame& f) {
+    int style = f.index / kGlyphsPerStyle;
+    GlyphLimit limit = GlyphLimitOf(style);
+    for (int y = 0; y < f.height; ++y) {
+        for (int x = 0; x < f.width; ++x) {
+            std::uint32_t c = f.rgba[static_cast<std::size_t>(y) * f.width + x];
+            if (c == 0) continue;
+            if (c != kWhite)
+                throw ArtError(f.where + ": font glyphs must be white, so the game can tint them");
+            if (x >= limit.columns || y >= limit.rows)
+                throw ArtError(f.where + ": style " + std::to_string(style) + " glyphs must fit in " +
+                               std::to_string(limit.columns) + " x " + std::to_string(limit.rows) +
+                               " pixels");
+        }
+    }
+}
+
+}  // namespace
+
+Page ComposePage(const std::vector<ArtFrame>& frames) {
+    Page page;
+    std::set<std::pair<std::string, int>> seen;
+    for (const ArtFrame& f : frames) {
+        const AtlasRegion* r = FindRegion(f.region);
+        if (!r) throw ArtError(f.where + ": unknown region '" + f.region + "'");
+        if (f.index < 0 || f.index >= r->Frames() || f.width != r->FrameWidth() ||
+            f.height != r->FrameHeight() ||
+            f.rgba.size() != static_cast<std::size_t>(f.width) * f.height)
+            throw ArtError(f.where + ": frame does not fit region '" + f.region + "'");
+        if (!seen.insert({f.region, f.index}).second)
+            throw ArtError(f.where + ": frame " + std::to_string(f.index) + " of '" + f.region +
+                           "' is given twice");
+        if (r == FindRegion("bitmapfonts")) CheckGlyph(f);
+        int left = r->x + (f.index % r->Columns()) * r->cellWidth + r->pad;
+        int top = r->y + (f.index / r->Columns()) * r->cellHeight + r->pad;
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x)
+                page.rgba[static_cast<std::size_t>(top + y) * kPageSize + left + x] =
+                    f.rgba[static_cast<std::size_t>(y) * f.width + x];
+    }
+    // The game draws text of any style, so a style with holes would show up as missing letters.
+    for (int i = 0; i < kFontStyles * kGlyphsPerStyle; ++i)
+        if (!seen.count({"bitmapfonts", i}))
+            throw ArtError("font style " + std::to_string(i / kGlyphsPerStyle) + " has no glyph " +
+                           std::to_string(i % kGlyphsPerStyle + 32));
+    return page;
+}
+
+std::string DescribeAtlas(const std::string& pngName) {
+    std::string out = pngName + "\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
+    for (const auto& r : AtlasRegions()) {
+        auto pair = [](int a, int b) { return std::to_string(a) + ", " + std::to_string(b); };
+        out += std::string(r.name) + "\n";
+        out += "  rotate: false\n";
+        out += "  xy: " + pair(r.x, r.y) + "\n";
+        out += "  size: " + pair(r.width, r.height) + "\n";
+        out += "  orig: " + pair(r.width, r.height) + "\n";
+        out += "  offset: 0, 0\n";
+        out += "  index: -1\n";
+    }
+    return out;
+}
+
+std::string BuiltinFontInclude(const Page& page) {
+    const AtlasRegion& r = *FindRegion("bitmapfonts");
+    std::string out =
+        "// Generated by tools/atlas from the font style 0 art; do not edit by hand.\n"
+        "static constexpr unsigned char kBuiltinFont[96][8] = {\n";
+    for (int g = 0; g < kGlyphsPerStyle; ++g) {
+        int left = r.x + (g % r.Columns()) * r.cellWidth + r.pad;
+        int top = r.y + (g / r.Columns()) * r.cellHeight + r.pad;
+        out += "    {";
+        for (int y = 0; y < 8; ++y) {
+            unsigned bits = 0;
+            for (int x = 0; x < 8; ++x)
+                if (page.At(left + x, top + y) != 0) bits |= 0x80u >> x;
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", bits);
+            out += hex;
+            if (y < 7) out += ", ";
+        }
+        int code = g + 32;
+        // A trailing backslash would splice the next line into the comment.
+        std::string label = code == 127  ? "DEL"
+                            : code == 92 ? "backslash"
+                                         : std::string("'") + static_cast<char>(code) + "'";
+        out += "},  // " + std::to_string(code) + " " + label + "\n";
+    }
+    out += "};\n";
+    return out;
+}
