@@ -40,6 +40,7 @@ std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
         png_image_free(&image);
         return nullptr;
     }
+    bool hadAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     image.format = PNG_FORMAT_RGBA;
     auto pixmap = std::make_unique<TPixmap>(static_cast<int>(image.width),
                                             static_cast<int>(image.height));
@@ -47,6 +48,7 @@ std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
         png_image_free(&image);
         return nullptr;
     }
+    pixmap->hasAlpha = hadAlpha;
     return pixmap;
 }
 

@@ -18,6 +18,8 @@ public:
     int pitch = 0;
     int format = PF_RGBA8888;
     std::size_t capacity = 0;
+    // False for pictures that came without an alpha channel: only those take a mask colour.
+    bool hasAlpha = true;
 
     // Packed as 0xRRGGBBAA; out-of-range coordinates read 0 and ignore writes.
     std::uint32_t ReadPixel(int x, int y) const;

@@ -1,0 +1,659 @@
+#include "engine/gl_driver.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/render2d.h"
+#include "engine/sdl_platform.h"
+#include "engine/system.h"
+
+namespace {
+// The generation of the context that is alive now; 0 when none is. Frames of other generations
+// belong to a context that is gone, and so are their textures.
+int g_liveGeneration = 0;
+
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec2 aPos;
+layout(location = 1) in vec2 aUV;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in float aTextured;
+uniform vec2 uResolution;
+out vec2 vUV;
+out vec4 vColor;
+out float vTextured;
+void main() {
+    vec2 p = aPos / uResolution * 2.0 - 1.0;
+    gl_Position = vec4(p.x, -p.y, 0.0, 1.0);
+    vUV = aUV;
+    vColor = aColor;
+    vTextured = aTextured;
+}
+)";
+
+constexpr const char* kFragmentShader = R"(#version 330 core
+in vec2 vUV;
+in vec4 vColor;
+in float vTextured;
+uniform sampler2D uTexture;
+uniform float uAlphaTest;
+out vec4 fragColor;
+void main() {
+    vec4 c = vColor;
+    if (vTextured > 0.5) c *= texture(uTexture, vUV);
+    if (c.a < uAlphaTest) discard;
+    fragColor = c;
+}
+)";
+
+struct Vertex {
+    float x, y, u, v;
+    std::uint8_t r, g, b, a;
+    float textured;
+};
+
+class TGLGraphics : public TGraphics {
+public:
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+};
+
+class TGLImageFrame : public TImageFrame {
+public:
+    ~TGLImageFrame() override {
+        if (name != 0 && seq == g_liveGeneration) glDeleteTextures(1, &name);
+    }
+    float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
+    float uscale = 1, vscale = 1;
+    GLuint name = 0;
+    int seq = 0;
+};
+
+int NextPow2(int v) {
+    int p = 1;
+    while (p < v && p < (1 << 30)) p <<= 1;
+    return p;
+}
+
+GLuint Compile(GLenum type, const char* source) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024];
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        std::fprintf(stderr, "shader compile failed: %s\n", log);
+    }
+    return s;
+}
+}  // namespace
+
+struct TGLRender2DDriver::Impl {
+    TGLGraphics* current = nullptr;
+    int generation = 0;
+    GLuint program = 0, vao = 0, vbo = 0, white = 0;
+    GLint uResolution = -1, uAlphaTest = -1, uTexture = -1;
+    int maxTexture = 2048;
+    int drawableW = 0, drawableH = 0;
+
+    std::vector<Vertex> batch;
+    GLuint batchTexture = 0;
+    bool batching = true;
+    long long frameCalls = 0, lastFrameCalls = 0, totalCalls = 0;
+    int swapInterval = -2;
+    bool vsyncAccepted = false;
+
+    // Drawing state as the driver sees it.
+    int blend = SOLIDBLEND;
+    std::uint8_t r = 255, g = 255, b = 255, a = 255;
+    float alpha = 1;
+    float clsR = 0, clsG = 0, clsB = 0;
+    float ix = 1, iy = 0, jx = 0, jy = 1;
+    float lineWidth = 1;
+    float resW = 1, resH = 1;
+    int vpX = 0, vpY = 0, vpW = 0, vpH = 0;
+    bool scissor = false;
+
+    bool Live() const { return current != nullptr; }
+    // Size of one window pixel in drawing units.
+    float PixelW() const { return drawableW > 0 ? resW / float(drawableW) : 1.0f; }
+    float PixelH() const { return drawableH > 0 ? resH / float(drawableH) : 1.0f; }
+
+    void CreateObjects();
+    void DestroyObjects();
+    void Flush();
+    void ApplyBlend();
+    void ApplyScissor();
+    void Push(float x, float y, float u, float v, float textured) {
+        batch.push_back(Vertex{x, y, u, v, r, g, b, a, textured});
+    }
+    void Triangle(const float* p0, const float* p1, const float* p2) {
+        Push(p0[0], p0[1], 0, 0, 0);
+        Push(p1[0], p1[1], 0, 0, 0);
+        Push(p2[0], p2[1], 0, 0, 0);
+    }
+    void Quad(const float q[4][2]) {
+        Triangle(q[0], q[1], q[2]);
+        Triangle(q[0], q[2], q[3]);
+        EndPrimitive();
+    }
+    void EndPrimitive() {
+        if (!batching || batch.size() > 60000) Flush();
+    }
+    void Transform(float x, float y, float tx, float ty, float out[2]) const {
+        out[0] = x * ix + y * iy + tx;
+        out[1] = x * jx + y * jy + ty;
+    }
+    void UntexturedJoin() {
+        // Untextured triangles can ride along with any texture.
+    }
+    void TexturedJoin(GLuint texture) {
+        if (!batch.empty() && batchTexture != 0 && batchTexture != texture) Flush();
+        batchTexture = texture;
+    }
+    void SetSwapInterval(int interval) {
+        if (interval == swapInterval) return;
+        swapInterval = interval;
+        vsyncAccepted = SDL_GL_SetSwapInterval(interval) == 0 && interval == 1;
+    }
+};
+
+void TGLRender2DDriver::Impl::CreateObjects() {
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    uResolution = glGetUniformLocation(program, "uResolution");
+    uAlphaTest = glGetUniformLocation(program, "uAlphaTest");
+    uTexture = glGetUniformLocation(program, "uTexture");
+    glUseProgram(program);
+    glUniform1i(uTexture, 0);
+
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    const auto stride = static_cast<GLsizei>(sizeof(Vertex));
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, x)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, u)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, r)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, textured)));
+
+    const std::uint8_t white4[4] = {255, 255, 255, 255};
+    glGenTextures(1, &white);
+    glBindTexture(GL_TEXTURE_2D, white);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+void TGLRender2DDriver::Impl::DestroyObjects() {
+    batch.clear();
+    if (white) glDeleteTextures(1, &white);
+    if (vbo) glDeleteBuffers(1, &vbo);
+    if (vao) glDeleteVertexArrays(1, &vao);
+    if (program) glDeleteProgram(program);
+    white = vbo = vao = program = 0;
+    batchTexture = 0;
+}
+
+void TGLRender2DDriver::Impl::Flush() {
+    if (batch.empty() || !Live()) {
+        batch.clear();
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)),
+                 batch.data(), GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
+    ++frameCalls;
+    ++totalCalls;
+    batch.clear();
+    batchTexture = 0;
+}
+
+void TGLRender2DDriver::Impl::ApplyBlend() {
+    switch (blend) {
+        case MASKBLEND:
+            glDisable(GL_BLEND);
+            glUniform1f(uAlphaTest, 0.5f);
+            break;
+        case ALPHABLEND:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glUniform1f(uAlphaTest, 0.0f);
+            break;
+        case LIGHTBLEND:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            glUniform1f(uAlphaTest, 0.0f);
+            break;
+        case SHADEBLEND:
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+            glUniform1f(uAlphaTest, 0.0f);
+            break;
+        default:
+            glDisable(GL_BLEND);
+            glUniform1f(uAlphaTest, 0.0f);
+            break;
+    }
+}
+
+void TGLRender2DDriver::Impl::ApplyScissor() {
+    // A clip rectangle that covers the whole window clips nothing: leave scissoring off.
+    scissor = !(vpX <= 0 && vpY <= 0 && vpX + vpW >= drawableW && vpY + vpH >= drawableH);
+    if (scissor) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(vpX, drawableH - (vpY + vpH), vpW, vpH);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+TGLRender2DDriver::TGLRender2DDriver() : impl_(std::make_unique<Impl>()) {}
+
+TGLRender2DDriver::~TGLRender2DDriver() { SetGraphics(nullptr); }
+
+std::vector<TGraphicsMode> TGLRender2DDriver::GraphicsModes() {
+    std::vector<TGraphicsMode> modes;
+    if (!PlatformInitVideo()) return modes;
+    int n = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < n; ++i) {
+        SDL_DisplayMode m;
+        if (SDL_GetDisplayMode(0, i, &m) == 0)
+            modes.push_back({m.w, m.h, int(SDL_BITSPERPIXEL(m.format)), m.refresh_rate});
+    }
+    return modes;
+}
+
+std::unique_ptr<TGraphics> TGLRender2DDriver::CreateGraphics(int width, int height, int depth,
+                                                             int hertz, int flags) {
+    auto fail = [] {
+        std::fprintf(stderr, "GLGraphicsDriver failed to set display mode\n");
+        return std::unique_ptr<TGraphics>();
+    };
+    if (!PlatformInitVideo()) return fail();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    Uint32 windowFlags = SDL_WINDOW_OPENGL;
+    if (depth != 0) {
+        int dw = 0, dh = 0;
+        DesktopSize(dw, dh);
+        // Full screen at the desktop's own size needs no mode change: a desktop-sized window.
+        windowFlags |= (width == dw && height == dh) ? SDL_WINDOW_FULLSCREEN_DESKTOP
+                                                     : SDL_WINDOW_FULLSCREEN;
+    }
+    SDL_Window* window =
+        SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                         height, windowFlags);
+    if (!window) return fail();
+    if (depth != 0 && (windowFlags & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP) {
+        SDL_DisplayMode want{SDL_PIXELFORMAT_RGB888, width, height, hertz, nullptr};
+        SDL_DisplayMode closest;
+        if (SDL_GetClosestDisplayMode(0, &want, &closest)) SDL_SetWindowDisplayMode(window, &closest);
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        SDL_DestroyWindow(window);
+        return fail();
+    }
+    auto graphics = std::make_unique<TGLGraphics>();
+    graphics->window = window;
+    graphics->context = context;
+    int dw = width, dh = height;
+    SDL_GL_GetDrawableSize(window, &dw, &dh);
+    graphics->width = dw;
+    graphics->height = dh;
+    graphics->depth = depth;
+    graphics->hertz = hertz;
+    graphics->flags = flags;
+    return graphics;
+}
+
+void TGLRender2DDriver::SetGraphics(TGraphics* graphics) {
+    Impl& d = *impl_;
+    if (d.current) {
+        d.Flush();
+        d.DestroyObjects();
+        PlatformStopPolling();
+        SDL_GL_MakeCurrent(d.current->window, nullptr);
+        SDL_GL_DeleteContext(d.current->context);
+        SDL_DestroyWindow(d.current->window);
+        d.current->window = nullptr;
+        d.current->context = nullptr;
+        d.current = nullptr;
+        g_liveGeneration = 0;
+        d.generation = 0;
+    }
+    auto* gl = dynamic_cast<TGLGraphics*>(graphics);
+    if (!gl || !gl->window) return;
+    d.current = gl;
+    SDL_GL_MakeCurrent(gl->window, gl->context);
+    d.generation = NewGraphicsGeneration();
+    g_liveGeneration = d.generation;
+    d.drawableW = gl->width;
+    d.drawableH = gl->height;
+    d.swapInterval = -2;
+    d.CreateObjects();
+    glViewport(0, 0, d.drawableW, d.drawableH);
+    d.resW = float(d.drawableW);
+    d.resH = float(d.drawableH);
+    glUniform2f(d.uResolution, d.resW, d.resH);
+    d.vpX = d.vpY = 0;
+    d.vpW = d.drawableW;
+    d.vpH = d.drawableH;
+    d.ApplyScissor();
+    d.ApplyBlend();
+    PlatformStartPolling(gl->window);
+}
+
+void TGLRender2DDriver::Flip(int sync) {
+    Impl& d = *impl_;
+    if (!d.Live()) return;
+    d.Flush();
+    d.SetSwapInterval(sync > 0 ? 1 : 0);
+    SDL_GL_SwapWindow(d.current->window);
+    d.lastFrameCalls = d.frameCalls;
+    d.frameCalls = 0;
+}
+
+std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPixmap& pixmap,
+                                                                      int flags) {
+    Impl& d = *impl_;
+    if (!d.Live() || pixmap.width <= 0 || pixmap.height <= 0) return nullptr;
+    d.Flush();
+    int tw = std::min(NextPow2(pixmap.width), d.maxTexture);
+    int th = std::min(NextPow2(pixmap.height), d.maxTexture);
+    int cw = std::min(pixmap.width, tw), ch = std::min(pixmap.height, th);
+    // Copy into the top-left of the texture; where it is larger, repeat the right-most column and
+    // the bottom row once beyond the edge so that filtering does not bleed in black.
+    std::vector<std::uint8_t> texels(static_cast<std::size_t>(tw) * th * 4, 0);
+    auto at = [&](int x, int y) { return texels.data() + (static_cast<std::size_t>(y) * tw + x) * 4; };
+    for (int y = 0; y < ch; ++y) std::memcpy(at(0, y), pixmap.Row(y), static_cast<std::size_t>(cw) * 4);
+    if (cw < tw)
+        for (int y = 0; y < ch; ++y) std::memcpy(at(cw, y), at(cw - 1, y), 4);
+    if (ch < th) std::memcpy(at(0, ch), at(0, ch - 1), static_cast<std::size_t>(std::min(cw + 1, tw)) * 4);
+
+    auto frame = std::make_unique<TGLImageFrame>();
+    glGenTextures(1, &frame->name);
+    glBindTexture(GL_TEXTURE_2D, frame->name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    bool filtered = (flags & FILTEREDIMAGE) != 0;
+    bool mipmapped = (flags & MIPMAPPEDIMAGE) != 0;
+    GLint mag = filtered ? GL_LINEAR : GL_NEAREST;
+    GLint min = mipmapped ? (filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST) : mag;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (mipmapped) glGenerateMipmap(GL_TEXTURE_2D);
+    frame->uscale = 1.0f / float(tw);
+    frame->vscale = 1.0f / float(th);
+    frame->u1 = float(cw) * frame->uscale;
+    frame->v1 = float(ch) * frame->vscale;
+    frame->seq = d.generation;
+    return frame;
+}
+
+int TGLRender2DDriver::Generation() const { return impl_->generation; }
+
+void TGLRender2DDriver::SetBlend(int mode) {
+    Impl& d = *impl_;
+    if (mode == d.blend) return;
+    d.Flush();
+    d.blend = mode;
+    if (d.Live()) d.ApplyBlend();
+}
+
+void TGLRender2DDriver::SetAlpha(float alpha) {
+    impl_->alpha = std::clamp(alpha, 0.0f, 1.0f);
+    impl_->a = static_cast<std::uint8_t>(std::lround(impl_->alpha * 255.0f));
+}
+
+void TGLRender2DDriver::SetColor(int r, int g, int b) {
+    impl_->r = static_cast<std::uint8_t>(std::clamp(r, 0, 255));
+    impl_->g = static_cast<std::uint8_t>(std::clamp(g, 0, 255));
+    impl_->b = static_cast<std::uint8_t>(std::clamp(b, 0, 255));
+}
+
+void TGLRender2DDriver::SetClsColor(int r, int g, int b) {
+    impl_->clsR = std::clamp(r, 0, 255) / 255.0f;
+    impl_->clsG = std::clamp(g, 0, 255) / 255.0f;
+    impl_->clsB = std::clamp(b, 0, 255) / 255.0f;
+}
+
+void TGLRender2DDriver::SetViewport(int x, int y, int width, int height) {
+    Impl& d = *impl_;
+    if (x == d.vpX && y == d.vpY && width == d.vpW && height == d.vpH) return;
+    d.Flush();
+    d.vpX = x;
+    d.vpY = y;
+    d.vpW = width;
+    d.vpH = height;
+    if (d.Live()) d.ApplyScissor();
+}
+
+void TGLRender2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
+    impl_->ix = ix;
+    impl_->iy = iy;
+    impl_->jx = jx;
+    impl_->jy = jy;
+}
+
+void TGLRender2DDriver::SetLineWidth(float width) { impl_->lineWidth = width > 0 ? width : 1; }
+
+void TGLRender2DDriver::Cls() {
+    Impl& d = *impl_;
+    if (!d.Live()) return;
+    d.Flush();
+    if (d.scissor) glDisable(GL_SCISSOR_TEST);
+    glClearColor(d.clsR, d.clsG, d.clsB, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (d.scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void TGLRender2DDriver::Plot(float x, float y) {
+    Impl& d = *impl_;
+    float pw = d.PixelW(), ph = d.PixelH();
+    // One window pixel: the one whose centre is half a pixel right and down of the point.
+    float q[4][2] = {{x, y}, {x + pw, y}, {x + pw, y + ph}, {x, y + ph}};
+    d.Quad(q);
+}
+
+void TGLRender2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty,
+                                 bool lastPixel) {
+    Impl& d = *impl_;
+    float a[2], b[2];
+    d.Transform(x0, y0, tx, ty, a);
+    d.Transform(x1, y1, tx, ty, b);
+    // Work in window pixels: the line is a quad one pixel wide through the pixel centres, with a
+    // half-pixel cap at the start and, when the last pixel is wanted, at the end.
+    float pw = d.PixelW(), ph = d.PixelH();
+    float ax = a[0] / pw + 0.5f, ay = a[1] / ph + 0.5f;
+    float bx = b[0] / pw + 0.5f, by = b[1] / ph + 0.5f;
+    float dx = bx - ax, dy = by - ay;
+    float len = std::sqrt(dx * dx + dy * dy);
+    float ux = 1, uy = 0;
+    if (len > 1e-6f) {
+        ux = dx / len;
+        uy = dy / len;
+    } else if (!lastPixel) {
+        return;
+    }
+    float half = d.lineWidth * 0.5f;
+    float endCap = lastPixel ? 0.5f : -0.5f;
+    float sx = ax - ux * 0.5f, sy = ay - uy * 0.5f;
+    float ex = bx + ux * endCap, ey = by + uy * endCap;
+    if ((ex - sx) * ux + (ey - sy) * uy <= 0) return;  // shorter than one pixel and no last pixel
+    float nx = -uy * half, ny = ux * half;
+    float q[4][2] = {{(sx + nx) * pw, (sy + ny) * ph},
+                     {(ex + nx) * pw, (ey + ny) * ph},
+                     {(ex - nx) * pw, (ey - ny) * ph},
+                     {(sx - nx) * pw, (sy - ny) * ph}};
+    d.Quad(q);
+}
+
+void TGLRender2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
+    Impl& d = *impl_;
+    float q[4][2];
+    d.Transform(x0, y0, tx, ty, q[0]);
+    d.Transform(x1, y0, tx, ty, q[1]);
+    d.Transform(x1, y1, tx, ty, q[2]);
+    d.Transform(x0, y1, tx, ty, q[3]);
+    d.Quad(q);
+}
+
+void TGLRender2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
+    Impl& d = *impl_;
+    float cx = (x0 + x1) * 0.5f, cy = (y0 + y1) * 0.5f;
+    float rx = (x1 - x0) * 0.5f, ry = (y1 - y0) * 0.5f;
+    float sx = std::hypot(d.ix, d.jx), sy = std::hypot(d.iy, d.jy);
+    int segs = OvalSegments(rx, ry, sx, sy);
+    float centre[2];
+    d.Transform(cx, cy, tx, ty, centre);
+    float prev[2];
+    d.Transform(cx + rx, cy, tx, ty, prev);
+    for (int i = 1; i <= segs; ++i) {
+        double angle = 2.0 * 3.14159265358979323846 * i / segs;
+        float p[2];
+        d.Transform(cx + rx * float(std::cos(angle)), cy - ry * float(std::sin(angle)), tx, ty, p);
+        d.Triangle(centre, prev, p);
+        prev[0] = p[0];
+        prev[1] = p[1];
+    }
+    d.EndPrimitive();
+}
+
+void TGLRender2DDriver::DrawPoly(const std::vector<float>& xy, float handleX, float handleY,
+                                 float tx, float ty) {
+    Impl& d = *impl_;
+    std::size_t n = xy.size() / 2;
+    if (n < 3) return;
+    std::vector<float> pts(n * 2);
+    for (std::size_t i = 0; i < n; ++i)
+        d.Transform(xy[i * 2] + handleX, xy[i * 2 + 1] + handleY, tx, ty, &pts[i * 2]);
+    for (std::size_t i = 1; i + 1 < n; ++i) d.Triangle(&pts[0], &pts[i * 2], &pts[(i + 1) * 2]);
+    d.EndPrimitive();
+}
+
+void TGLRender2DDriver::DrawPixmap(const TPixmap& pixmap, int x, int y) {
+    Impl& d = *impl_;
+    if (!d.Live()) return;
+    std::unique_ptr<TImageFrame> frame = CreateFrameFromPixmap(pixmap, 0);
+    if (!frame) return;
+    float saved[4] = {d.ix, d.iy, d.jx, d.jy};
+    std::uint8_t rgba[4] = {d.r, d.g, d.b, d.a};
+    SetTransform(1, 0, 0, 1);
+    d.r = d.g = d.b = d.a = 255;
+    // One pixmap pixel to one window pixel, whatever the drawing resolution.
+    float w = pixmap.width * d.PixelW(), h = pixmap.height * d.PixelH();
+    DrawFrame(*frame, 0, 0, w, h, float(x), float(y), 0, 0, float(pixmap.width),
+              float(pixmap.height));
+    d.Flush();
+    SetTransform(saved[0], saved[1], saved[2], saved[3]);
+    d.r = rgba[0];
+    d.g = rgba[1];
+    d.b = rgba[2];
+    d.a = rgba[3];
+}
+
+void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float x1, float y1,
+                                  float tx, float ty, float sx, float sy, float sw, float sh) {
+    Impl& d = *impl_;
+    auto* gl = dynamic_cast<TGLImageFrame*>(&frame);
+    if (!gl || gl->seq != d.generation || !d.Live()) return;
+    d.TexturedJoin(gl->name);
+    float u0 = sx * gl->uscale, v0 = sy * gl->vscale;
+    float u1 = (sx + sw) * gl->uscale, v1 = (sy + sh) * gl->vscale;
+    float p[4][2];
+    d.Transform(x0, y0, tx, ty, p[0]);
+    d.Transform(x1, y0, tx, ty, p[1]);
+    d.Transform(x1, y1, tx, ty, p[2]);
+    d.Transform(x0, y1, tx, ty, p[3]);
+    d.Push(p[0][0], p[0][1], u0, v0, 1);
+    d.Push(p[1][0], p[1][1], u1, v0, 1);
+    d.Push(p[2][0], p[2][1], u1, v1, 1);
+    d.Push(p[0][0], p[0][1], u0, v0, 1);
+    d.Push(p[2][0], p[2][1], u1, v1, 1);
+    d.Push(p[3][0], p[3][1], u0, v1, 1);
+    d.batchTexture = gl->name;
+    d.EndPrimitive();
+}
+
+std::unique_ptr<TPixmap> TGLRender2DDriver::GrabPixmap(int x, int y, int width, int height) {
+    Impl& d = *impl_;
+    if (!d.Live() || width <= 0 || height <= 0) return nullptr;
+    d.Flush();
+    auto pixmap = std::make_unique<TPixmap>(width, height);
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * height * 4);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, d.drawableH - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rows.data());
+    // OpenGL counts rows from the bottom.
+    for (int row = 0; row < height; ++row)
+        std::memcpy(pixmap->Row(row), rows.data() + static_cast<std::size_t>(height - 1 - row) * width * 4,
+                    static_cast<std::size_t>(width) * 4);
+    return pixmap;
+}
+
+void TGLRender2DDriver::SetResolution(float width, float height) {
+    Impl& d = *impl_;
+    if (width == d.resW && height == d.resH) return;
+    d.Flush();
+    d.resW = width;
+    d.resH = height;
+    if (d.Live()) glUniform2f(d.uResolution, width, height);
+}
+
+void TGLRender2DDriver::DesktopSize(int& width, int& height) {
+    width = height = 0;
+    if (!PlatformInitVideo()) return;
+    SDL_DisplayMode m;
+    if (SDL_GetDesktopDisplayMode(0, &m) == 0) {
+        width = m.w;
+        height = m.h;
+    }
+}
+
+void TGLRender2DDriver::SetBatching(bool on) {
+    impl_->Flush();
+    impl_->batching = on;
+}
+
+long long TGLRender2DDriver::LastFrameDrawCalls() const { return impl_->lastFrameCalls; }
+long long TGLRender2DDriver::TotalDrawCalls() const { return impl_->totalCalls; }
+bool TGLRender2DDriver::VSyncAccepted() const { return impl_->vsyncAccepted; }
+
+TGLRender2DDriver& GLMax2DDriver() {
+    static TGLRender2DDriver driver;
+    return driver;
+}

@@ -1,0 +1,97 @@
+#pragma once
+// Polled keyboard, mouse and joystick input and the window's close request.
+//
+// Key codes are Windows virtual-key codes, because the settings file stores them. The platform
+// layer and the tests feed the same event handler, so both go through one set of rules.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vk {
+constexpr int BACKSPACE = 8, TAB = 9, ENTER = 13, SHIFT = 16, CONTROL = 17, ALT = 18, PAUSE = 19,
+              CAPSLOCK = 20, ESCAPE = 27, SPACE = 32, PAGEUP = 33, PAGEDOWN = 34, END = 35,
+              HOME = 36, LEFT = 37, UP = 38, RIGHT = 39, DOWN = 40, INSERT = 45, DELETE = 46,
+              NUM0 = 48, A = 65, NUMPAD0 = 96, MULTIPLY = 106, ADD = 107, SUBTRACT = 109,
+              DECIMAL = 110, DIVIDE = 111, F1 = 112, F12 = 123, SEMICOLON = 186, EQUALS = 187,
+              COMMA = 188, MINUS = 189, PERIOD = 190, SLASH = 191, TILDE = 192,
+              OPENBRACKET = 219, BACKSLASH = 220, CLOSEBRACKET = 221, QUOTES = 222;
+}  // namespace vk
+
+struct InputEvent {
+    enum Type {
+        KEY_DOWN,     // code = key; repeat marks the keyboard's auto-repeat
+        KEY_UP,       // code = key
+        CHAR,         // code = character code of typed text
+        MOUSE_DOWN,   // code = button 1 left, 2 right, 3 middle
+        MOUSE_UP,     // code = button
+        MOUSE_MOVE,   // x, y in window pixels
+        FOCUS_LOST,
+        FOCUS_GAINED,
+        CLOSE_REQUEST,
+    };
+    Type type;
+    int code = 0;
+    int x = 0;
+    int y = 0;
+    bool repeat = false;
+};
+
+// The one handler every input event goes through.
+void PostInputEvent(const InputEvent& event);
+
+int KeyHit(int key);
+int KeyDown(int key);
+int GetChar();
+void FlushKeys();
+
+int MouseX();
+int MouseY();
+int MouseDown(int button);
+int MouseHit(int button);
+void FlushMouse();
+void MoveMouse(int x, int y);
+void ShowMouse();
+void HideMouse();
+int MouseVisible();
+
+// 1 once after the window was asked to close.
+int AppTerminate();
+int AppSuspended();
+
+// Position, button bits and hat of one attached joystick, read when the port is sampled.
+class TJoystickDevice {
+public:
+    virtual ~TJoystickDevice() = default;
+    // Refreshes the device's own state (the platform may need a poll first).
+    virtual void Update() {}
+    // Bit b set while button b (0..15) is held.
+    virtual std::uint32_t Buttons() = 0;
+    // Axis 0..5 (x, y, z, r, u, v) in -1 .. 1.
+    virtual float Axis(int index) = 0;
+    // Fraction of a turn clockwise from up, or -1 when centred.
+    virtual float Hat() = 0;
+    virtual std::string Name() { return "joystick"; }
+};
+
+// Ports follow attachment order; removing one moves later ports down. The id lets the platform
+// find its device again when it is unplugged.
+void AttachJoystick(int id, std::unique_ptr<TJoystickDevice> device);
+void DetachJoystick(int id);
+void DetachAllJoysticks();
+
+int JoyCount();
+int JoyHit(int button, int port = 0);
+int JoyDown(int button, int port = 0);
+float JoyX(int port = 0);
+float JoyY(int port = 0);
+float JoyZ(int port = 0);
+float JoyR(int port = 0);
+float JoyU(int port = 0);
+float JoyV(int port = 0);
+float JoyHat(int port = 0);
+// Clears button state and hits of every port p below JoyCount whose bit 1 << p is set.
+void FlushJoy(int mask = -1);
+
+// Puts every table back to its start state (tests and display changes).
+void ResetInput();

@@ -1,0 +1,132 @@
+#pragma once
+// The drawing layer: one current display, one current driver and the drawing state, as free
+// functions. Everything is in virtual coordinates once SetVirtualResolution has run.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/pixmap.h"
+#include "engine/render2d_driver.h"
+
+constexpr int MASKEDIMAGE = 1;
+constexpr int FILTEREDIMAGE = 2;
+constexpr int MIPMAPPEDIMAGE = 4;
+constexpr int DYNAMICIMAGE = 8;
+
+constexpr int MASKBLEND = 1;
+constexpr int SOLIDBLEND = 2;
+constexpr int ALPHABLEND = 3;
+constexpr int LIGHTBLEND = 4;
+constexpr int SHADEBLEND = 5;
+
+constexpr int GRAPHICS_BACKBUFFER = 2;
+
+// A picture: pixel buffers kept in memory and the driver frames made from them on first draw,
+// made again after the display is reopened.
+class TImage {
+public:
+    int width = 0;
+    int height = 0;
+    int flags = 0;
+    int mask_r = 0, mask_g = 0, mask_b = 0;
+    float handle_x = 0, handle_y = 0;
+    std::vector<std::unique_ptr<TPixmap>> pixmaps;
+    std::vector<std::unique_ptr<TImageFrame>> frames;
+    std::vector<int> seqs;
+
+    // The driver frame for drawing, or null when the frame does not exist.
+    TImageFrame* Frame(int index);
+};
+
+// The current drawing state.
+struct TRender2DGraphics {
+    int color_red = 255, color_green = 255, color_blue = 255;
+    float color_alpha = 1;
+    int clscolor_red = 0, clscolor_green = 0, clscolor_blue = 0;
+    float line_width = 1;
+    float tform_rot = 0, tform_scale_x = 1, tform_scale_y = 1;
+    float tform_ix = 1, tform_iy = 0, tform_jx = 0, tform_jy = 1;
+    int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
+    float origin_x = 0, origin_y = 0;
+    float handle_x = 0, handle_y = 0;
+    int blend_mode = SOLIDBLEND;
+    float vres_width = 0, vres_height = 0;
+    float vres_mousexscale = 1, vres_mouseyscale = 1;
+    int g_width = 0, g_height = 0;
+    int g_depth = 0, g_hertz = 0;
+};
+
+const TRender2DGraphics& GraphicsState();
+
+// Selects the driver for later Graphics calls. Not owned; it must outlive its use.
+void SetGraphicsDriver(TRender2DDriver* driver, int defaultFlags = GRAPHICS_BACKBUFFER);
+TRender2DDriver* GetGraphicsDriver();
+
+// Closes any display and opens a window (depth 0) or full screen. False when it cannot.
+bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = -1);
+void EndGraphics();
+bool GraphicsOpen();
+int GraphicsWidth();
+int GraphicsHeight();
+int GraphicsDepth();
+int GraphicsHertz();
+int DesktopWidth();
+int DesktopHeight();
+
+// Presents the frame. -1: software pacing at the display's rate for a window; 1: vertical sync,
+// and never faster than 60 frames a second even when the display ignores the request; 0: at once.
+void Flip(int sync = -1);
+// Frames presented since the program began.
+long long FlipCount();
+
+void Cls();
+void SetClsColor(int r, int g, int b);
+void GetClsColor(int& r, int& g, int& b);
+void SetColor(int r, int g, int b);
+void GetColor(int& r, int& g, int& b);
+void SetAlpha(float alpha);
+float GetAlpha();
+void SetBlend(int mode);
+int GetBlend();
+void SetTransform(float rotation = 0, float scaleX = 1, float scaleY = 1);
+void SetOrigin(float x, float y);
+void GetOrigin(float& x, float& y);
+void SetHandle(float x, float y);
+void SetLineWidth(float width);
+// Clip rectangle in virtual coordinates.
+void SetViewport(int x, int y, int width, int height);
+void GetViewport(int& x, int& y, int& width, int& height);
+void SetVirtualResolution(float width, float height);
+float VirtualResolutionWidth();
+float VirtualResolutionHeight();
+float VirtualMouseX();
+float VirtualMouseY();
+void SetMaskColor(int r, int g, int b);
+
+void Plot(float x, float y);
+void DrawRect(float x, float y, float width, float height);
+void DrawLine(float x, float y, float x2, float y2, int drawLastPixel = 1);
+void DrawOval(float x, float y, float width, float height);
+void DrawPoly(const std::vector<float>& xy);
+void DrawPixmap(const TPixmap& pixmap, int x, int y);
+
+// Text in the built-in 8 x 8 font.
+void DrawText(const std::string& text, float x, float y);
+int TextWidth(const std::string& text);
+int TextHeight(const std::string& text);
+
+// PNG from an "incbin::" name or a path; null when unreadable or undecodable. flags -1 gives
+// masked and filtered.
+std::unique_ptr<TImage> LoadImage(const std::string& source, int flags = -1);
+std::unique_ptr<TImage> CreateImageFromPixmap(std::unique_ptr<TPixmap> pixmap, int flags);
+void DrawSubImageRect(TImage& image, float x, float y, float w, float h, float sx, float sy,
+                      float sw, float sh, float hx = 0, float hy = 0, int frame = 0);
+void DrawImageRect(TImage& image, float x, float y, float w, float h, int frame = 0);
+void DrawImage(TImage& image, float x, float y, int frame = 0);
+
+// Back-buffer pixels of the current display, in window pixels.
+std::unique_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height);
+
+// Puts the drawing state back to its defaults (tests).
+void ResetGraphicsState();

@@ -1,0 +1,87 @@
+#pragma once
+// The interface every 2D renderer back-end implements. The free functions of render2d.h keep the
+// drawing state and hand drivers positions that are already split into local corners (x0..y1),
+// the transform (set by SetTransform) and the translation (tx, ty) that includes the origin.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/pixmap.h"
+
+struct TGraphicsMode {
+    int width;
+    int height;
+    int depth;
+    int hertz;
+};
+
+// An open display.
+class TGraphics {
+public:
+    virtual ~TGraphics() = default;
+    int width = 0;
+    int height = 0;
+    int depth = 0;
+    int hertz = 0;
+    int flags = 0;
+};
+
+// A picture prepared for one driver (an OpenGL texture, say).
+class TImageFrame {
+public:
+    virtual ~TImageFrame() = default;
+};
+
+class TRender2DDriver {
+public:
+    virtual ~TRender2DDriver() = default;
+    virtual std::string Name() const = 0;
+
+    // Display modes the platform offers for full screen.
+    virtual std::vector<TGraphicsMode> GraphicsModes() = 0;
+    // Opens a window (depth 0) or a full-screen display; null when the mode cannot be set.
+    virtual std::unique_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz,
+                                                      int flags) = 0;
+    // Makes a display current for drawing; null closes the current one.
+    virtual void SetGraphics(TGraphics* graphics) = 0;
+    // Presents the back buffer; sync 1 asks for vertical sync. Pacing is the caller's.
+    virtual void Flip(int sync) = 0;
+    virtual std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap, int flags) = 0;
+    // Changes whenever the driver's context is recreated; frames of another generation are stale.
+    virtual int Generation() const = 0;
+
+    virtual void SetBlend(int mode) = 0;
+    virtual void SetAlpha(float alpha) = 0;
+    virtual void SetColor(int r, int g, int b) = 0;
+    virtual void SetClsColor(int r, int g, int b) = 0;
+    // Clip rectangle in window pixels, y counted from the top.
+    virtual void SetViewport(int x, int y, int width, int height) = 0;
+    virtual void SetTransform(float ix, float iy, float jx, float jy) = 0;
+    virtual void SetLineWidth(float width) = 0;
+    virtual void Cls() = 0;
+    virtual void Plot(float x, float y) = 0;
+    virtual void DrawLine(float x0, float y0, float x1, float y1, float tx, float ty,
+                          bool lastPixel) = 0;
+    virtual void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+    virtual void DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+    // Convex polygon, xy pairs in local coordinates, offset by the handle before transforming.
+    virtual void DrawPoly(const std::vector<float>& xy, float handleX, float handleY, float tx,
+                          float ty) = 0;
+    virtual void DrawPixmap(const TPixmap& pixmap, int x, int y) = 0;
+    // Textured quad: local corners (x0, y0)-(x1, y1), source rectangle in frame pixels.
+    virtual void DrawFrame(TImageFrame& frame, float x0, float y0, float x1, float y1, float tx,
+                           float ty, float sx, float sy, float sw, float sh) = 0;
+    // Pixels of the back buffer, window coordinates from the top-left.
+    virtual std::unique_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height) = 0;
+    // The coordinate space of all drawing: (0, 0) top-left to (width, height) bottom-right.
+    virtual void SetResolution(float width, float height) = 0;
+    virtual void DesktopSize(int& width, int& height) = 0;
+};
+
+// Segment count of an outlined or filled oval: the larger of 12 and the sum of the scaled radii,
+// rounded down to a multiple of 4.
+int OvalSegments(float radiusX, float radiusY, float scaleX, float scaleY);
+
+// A number no context has had before, for a driver's Generation.
+int NewGraphicsGeneration();

@@ -1,0 +1,331 @@
+#include "engine/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "engine/input.h"
+#include "engine/render2d.h"
+#include "engine/system.h"
+
+namespace {
+bool g_videoTried = false;
+bool g_videoOk = false;
+SDL_Window* g_window = nullptr;
+bool g_mouseVisible = true;
+
+int MapKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return vk::A + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return vk::NUM0 + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return vk::F1 + (key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return vk::NUMPAD0 + 1 + (key - SDLK_KP_1);
+    switch (key) {
+        case SDLK_BACKSPACE: return vk::BACKSPACE;
+        case SDLK_TAB: return vk::TAB;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return vk::ENTER;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return vk::SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return vk::CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT: return vk::ALT;
+        case SDLK_PAUSE: return vk::PAUSE;
+        case SDLK_CAPSLOCK: return vk::CAPSLOCK;
+        case SDLK_ESCAPE: return vk::ESCAPE;
+        case SDLK_SPACE: return vk::SPACE;
+        case SDLK_PAGEUP: return vk::PAGEUP;
+        case SDLK_PAGEDOWN: return vk::PAGEDOWN;
+        case SDLK_END: return vk::END;
+        case SDLK_HOME: return vk::HOME;
+        case SDLK_LEFT: return vk::LEFT;
+        case SDLK_UP: return vk::UP;
+        case SDLK_RIGHT: return vk::RIGHT;
+        case SDLK_DOWN: return vk::DOWN;
+        case SDLK_INSERT: return vk::INSERT;
+        case SDLK_DELETE: return vk::DELETE;
+        case SDLK_KP_0: return vk::NUMPAD0;
+        case SDLK_KP_MULTIPLY: return vk::MULTIPLY;
+        case SDLK_KP_PLUS: return vk::ADD;
+        case SDLK_KP_MINUS: return vk::SUBTRACT;
+        case SDLK_KP_PERIOD: return vk::DECIMAL;
+        case SDLK_KP_DIVIDE: return vk::DIVIDE;
+        case SDLK_SEMICOLON: return vk::SEMICOLON;
+        case SDLK_EQUALS: return vk::EQUALS;
+        case SDLK_COMMA: return vk::COMMA;
+        case SDLK_MINUS: return vk::MINUS;
+        case SDLK_PERIOD: return vk::PERIOD;
+        case SDLK_SLASH: return vk::SLASH;
+        case SDLK_BACKQUOTE: return vk::TILDE;
+        case SDLK_LEFTBRACKET: return vk::OPENBRACKET;
+        case SDLK_BACKSLASH: return vk::BACKSLASH;
+        case SDLK_RIGHTBRACKET: return vk::CLOSEBRACKET;
+        case SDLK_QUOTE: return vk::QUOTES;
+        default: return -1;
+    }
+}
+
+int MapMouseButton(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return 1;
+        case SDL_BUTTON_RIGHT: return 2;
+        case SDL_BUTTON_MIDDLE: return 3;
+        default: return -1;
+    }
+}
+
+float ScaleAxis(Sint16 raw) { return (float(raw) + 32768.0f) * 2.0f / 65535.0f - 1.0f; }
+
+float HatFraction(bool up, bool right, bool down, bool left) {
+    if (up && right) return 0.125f;
+    if (right && down) return 0.375f;
+    if (down && left) return 0.625f;
+    if (left && up) return 0.875f;
+    if (up) return 0.0f;
+    if (right) return 0.25f;
+    if (down) return 0.5f;
+    if (left) return 0.75f;
+    return -1.0f;
+}
+
+// A pad SDL knows as a game controller: buttons in the usual pad order, so "jump 0, pause 7"
+// means A and Start on every known pad.
+class ControllerDevice : public TJoystickDevice {
+public:
+    explicit ControllerDevice(SDL_GameController* c) : c_(c) {}
+    ~ControllerDevice() override { SDL_GameControllerClose(c_); }
+    std::uint32_t Buttons() override {
+        static constexpr SDL_GameControllerButton kOrder[] = {
+            SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,
+            SDL_CONTROLLER_BUTTON_X,         SDL_CONTROLLER_BUTTON_Y,
+            SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+            SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,
+            SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+            SDL_CONTROLLER_BUTTON_GUIDE};
+        std::uint32_t bits = 0;
+        for (std::uint32_t i = 0; i < std::size(kOrder); ++i)
+            if (SDL_GameControllerGetButton(c_, kOrder[i])) bits |= 1u << i;
+        return bits;
+    }
+    float Axis(int index) override {
+        static constexpr SDL_GameControllerAxis kAxes[] = {
+            SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
+            SDL_CONTROLLER_AXIS_RIGHTX,      SDL_CONTROLLER_AXIS_RIGHTY,
+            SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
+        if (index < 0 || index >= 6) return 0;
+        return ScaleAxis(SDL_GameControllerGetAxis(c_, kAxes[index]));
+    }
+    float Hat() override {
+        return HatFraction(SDL_GameControllerGetButton(c_, SDL_CONTROLLER_BUTTON_DPAD_UP),
+                           SDL_GameControllerGetButton(c_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT),
+                           SDL_GameControllerGetButton(c_, SDL_CONTROLLER_BUTTON_DPAD_DOWN),
+                           SDL_GameControllerGetButton(c_, SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+    }
+    std::string Name() override {
+        const char* n = SDL_GameControllerName(c_);
+        return n ? n : "controller";
+    }
+
+private:
+    SDL_GameController* c_;
+};
+
+// Any other joystick: raw button numbers, its first six axes and its first hat.
+class RawJoystickDevice : public TJoystickDevice {
+public:
+    explicit RawJoystickDevice(SDL_Joystick* j) : j_(j) {}
+    ~RawJoystickDevice() override { SDL_JoystickClose(j_); }
+    std::uint32_t Buttons() override {
+        std::uint32_t bits = 0;
+        int n = std::min(SDL_JoystickNumButtons(j_), 16);
+        for (int i = 0; i < n; ++i)
+            if (SDL_JoystickGetButton(j_, i)) bits |= 1u << i;
+        return bits;
+    }
+    float Axis(int index) override {
+        if (index < 0 || index >= SDL_JoystickNumAxes(j_) || index >= 6) return 0;
+        return ScaleAxis(SDL_JoystickGetAxis(j_, index));
+    }
+    float Hat() override {
+        if (SDL_JoystickNumHats(j_) < 1) return -1;
+        Uint8 h = SDL_JoystickGetHat(j_, 0);
+        return HatFraction(h & SDL_HAT_UP, h & SDL_HAT_RIGHT, h & SDL_HAT_DOWN, h & SDL_HAT_LEFT);
+    }
+    std::string Name() override {
+        const char* n = SDL_JoystickName(j_);
+        return n ? n : "joystick";
+    }
+
+private:
+    SDL_Joystick* j_;
+};
+
+void OpenJoystick(int deviceIndex) {
+    if (SDL_IsGameController(deviceIndex)) {
+        if (SDL_GameController* c = SDL_GameControllerOpen(deviceIndex)) {
+            int id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
+            AttachJoystick(id, std::make_unique<ControllerDevice>(c));
+            return;
+        }
+    }
+    if (SDL_Joystick* j = SDL_JoystickOpen(deviceIndex))
+        AttachJoystick(SDL_JoystickInstanceID(j), std::make_unique<RawJoystickDevice>(j));
+}
+
+void Translate(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT:
+            PostInputEvent({InputEvent::CLOSE_REQUEST});
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                PostInputEvent({InputEvent::CLOSE_REQUEST});
+            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                PostInputEvent({InputEvent::FOCUS_LOST});
+            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+                PostInputEvent({InputEvent::FOCUS_GAINED});
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            int code = MapKey(e.key.keysym.sym);
+            if (code < 0) break;
+            InputEvent ie{e.type == SDL_KEYDOWN ? InputEvent::KEY_DOWN : InputEvent::KEY_UP, code};
+            ie.repeat = e.key.repeat != 0;
+            PostInputEvent(ie);
+            break;
+        }
+        case SDL_TEXTINPUT: {
+            // UTF-8 to character codes; anything beyond 16 bits cannot be stored and is dropped.
+            const auto* s = reinterpret_cast<const unsigned char*>(e.text.text);
+            for (std::size_t i = 0; s[i] != 0;) {
+                unsigned c = s[i];
+                int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+                unsigned code = len == 1 ? c : c & (0x7fu >> len);
+                bool ok = true;
+                for (int k = 1; k < len; ++k) {
+                    if ((s[i + k] & 0xc0) != 0x80) {
+                        ok = false;
+                        len = k;
+                        break;
+                    }
+                    code = (code << 6) | (s[i + k] & 0x3f);
+                }
+                if (ok && code < 0x10000 && code >= 32) PostInputEvent({InputEvent::CHAR, int(code)});
+                i += static_cast<std::size_t>(len);
+            }
+            break;
+        }
+        case SDL_MOUSEMOTION: {
+            InputEvent ie{InputEvent::MOUSE_MOVE};
+            ie.x = e.motion.x;
+            ie.y = e.motion.y;
+            PostInputEvent(ie);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            int b = MapMouseButton(e.button.button);
+            if (b < 0) break;
+            InputEvent move{InputEvent::MOUSE_MOVE};
+            move.x = e.button.x;
+            move.y = e.button.y;
+            PostInputEvent(move);
+            PostInputEvent({e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::MOUSE_DOWN
+                                                          : InputEvent::MOUSE_UP,
+                            b});
+            break;
+        }
+        case SDL_JOYDEVICEADDED:
+            OpenJoystick(e.jdevice.which);
+            break;
+        case SDL_JOYDEVICEREMOVED:
+            DetachJoystick(e.jdevice.which);
+            break;
+        default:
+            break;
+    }
+}
+
+class SDLEventPump : public TEventPump {
+public:
+    void Pump() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Translate(e);
+    }
+};
+SDLEventPump g_pump;
+
+class PlatformSink : public TNotifySink {
+public:
+    void Notify(const std::string& text, bool serious) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+        if (!g_videoOk) return;
+        SDL_ShowSimpleMessageBox(serious ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
+                                 AppTitle().c_str(), text.c_str(), g_window);
+    }
+};
+PlatformSink g_sink;
+}  // namespace
+
+TNotifySink* PlatformNotifySink() { return &g_sink; }
+
+bool PlatformInitVideo() {
+    if (g_videoTried) return g_videoOk;
+    g_videoTried = true;
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
+        // No joystick support is no reason to run without a window.
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "SDL video failed to start: %s\n", SDL_GetError());
+            return false;
+        }
+    }
+    g_videoOk = true;
+    AddExitHook([] {
+        EndGraphics();
+        DetachAllJoysticks();
+        SDL_Quit();
+        g_videoOk = false;
+    });
+    return true;
+}
+
+void PlatformStartPolling(SDL_Window* window) {
+    g_window = window;
+    SDL_StartTextInput();
+    PlatformApplyMouse();
+    SetEventPump(&g_pump);
+}
+
+void PlatformStopPolling() {
+    g_window = nullptr;
+    SetEventPump(nullptr);
+}
+
+void PlatformApplyMouse() {
+    if (g_videoOk) SDL_ShowCursor(g_mouseVisible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void ShowMouse() {
+    g_mouseVisible = true;
+    PlatformApplyMouse();
+}
+
+void HideMouse() {
+    g_mouseVisible = false;
+    PlatformApplyMouse();
+}
+
+int MouseVisible() { return g_mouseVisible ? 1 : 0; }
+
+void MoveMouse(int x, int y) {
+    if (g_window) SDL_WarpMouseInWindow(g_window, x, y);
+    InputEvent e{InputEvent::MOUSE_MOVE};
+    e.x = x;
+    e.y = y;
+    PostInputEvent(e);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Engine-internal: the SDL side of windows, events and joysticks.
+
+struct SDL_Window;
+
+// Starts SDL's video, joystick and controller parts once; false when no video driver works.
+bool PlatformInitVideo();
+// Graphics turns event polling on when a display opens and off when it closes.
+void PlatformStartPolling(SDL_Window* window);
+void PlatformStopPolling();
+// Applies the mouse pointer's wanted visibility to the open window.
+void PlatformApplyMouse();
