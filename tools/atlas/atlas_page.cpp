@@ -97,8 +97,8 @@ Page ComposePage(const std::vector<ArtFrame>& frames) {
     return page;
 }
 
-std::string DescribeAtlas(const std::string& pngName) {
-    std::string out = pngName + "\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
+std::string DescribeAtlas() {
+    std::string out = "atlas0.png\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
     for (const auto& r : AtlasRegions()) {
         auto pair = [](int a, int b) { return std::to_string(a) + ", " + std::to_string(b); };
         out += std::string(r.name) + "\n";

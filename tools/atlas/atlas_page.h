@@ -45,6 +45,8 @@ struct Page {
 // glyph that is not pure white or spills past its style's limits.
 Page ComposePage(const std::vector<ArtFrame>& frames);
 
-std::string DescribeAtlas(const std::string& pngName);
+// The page is always called atlas0.png: that is the name the game embeds it under, whatever
+// file the builder was asked to write.
+std::string DescribeAtlas();
 // kBuiltinFont[96][8] from font style 0 of the composed page.
 std::string BuiltinFontInclude(const Page& page);

@@ -74,7 +74,7 @@ void Build(const Options& o) {
     }
     Page page = ComposePage(frames);
     if (std::string why = WritePagePNG(page, o.png); !why.empty()) throw ArtError(why);
-    WriteFile(o.txt, DescribeAtlas(fs::path(o.png).filename().string()));
+    WriteFile(o.txt, DescribeAtlas());
     WriteFile(o.fontInc, BuiltinFontInclude(page));
 }
 
