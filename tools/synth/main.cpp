@@ -1,0 +1,74 @@
+// synth: renders one .synth source to an Ogg Vorbis file.
+//   synth SOURCE OUTPUT.ogg
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "render.h"
+#include "source.h"
+#include "vorbis_writer.h"
+
+namespace {
+
+bool ReadFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return !in.bad();
+}
+
+// Writes beside the target and renames, so a failed run never leaves half a file behind.
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const std::string temp = path + ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out) return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) std::filesystem::remove(temp, ec);
+    return !ec;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: synth SOURCE.synth OUTPUT.ogg\n";
+        return 2;
+    }
+    const std::string source = argv[1];
+    const std::string output = argv[2];
+    std::string text;
+    if (!ReadFile(source, text)) {
+        std::cerr << "synth: cannot read " << source << "\n";
+        return 1;
+    }
+    try {
+        synth::Song song = synth::ParseSource(text);
+        synth::Pcm pcm = synth::Render(song);
+        std::vector<std::uint8_t> bytes = synth::EncodeVorbis(pcm, song.quality);
+        if (!WriteFile(output, bytes)) {
+            std::cerr << "synth: cannot write " << output << "\n";
+            return 1;
+        }
+    } catch (const synth::SourceError& e) {
+        std::cerr << "synth: " << source;
+        if (e.Line() > 0) std::cerr << ":" << e.Line();
+        std::cerr << ": " << e.what() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "synth: " << source << ": " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
