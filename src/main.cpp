@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "shell/game.h"
+
+int main() {
+    Startup();
+    MainLoop();
+}

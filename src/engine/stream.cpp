@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 std::size_t TStream::SkipBytes(std::size_t count) {
     std::uint8_t buf[256];
@@ -215,4 +222,50 @@ bool OpenBytes(const std::string& url, TByteSource& out) {
 std::string GetEnv(const std::string& name) {
     const char* v = std::getenv(name.c_str());
     return v ? std::string(v) : std::string();
+}
+
+std::unique_ptr<TAtomicFile> TAtomicFile::Begin(const std::string& path) {
+    if (path.empty() || path.find("::") != std::string::npos) return nullptr;
+    std::string pattern = path + ".XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return nullptr;
+    std::FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        close(fd);
+        unlink(pattern.c_str());
+        return nullptr;
+    }
+    // mkstemp makes the file private; a settings file is as readable as any other file.
+    fchmod(fd, 0644);
+    return std::unique_ptr<TAtomicFile>(
+        new TAtomicFile(path, pattern, std::make_unique<TCStream>(f, false, true), fd));
+}
+
+TAtomicFile::TAtomicFile(std::string path, std::string temp, std::unique_ptr<TCStream> stream,
+                         int fd)
+    : path_(std::move(path)), temp_(std::move(temp)), stream_(std::move(stream)), fd_(fd) {}
+
+TAtomicFile::~TAtomicFile() {
+    if (done_) return;
+    stream_->Close();
+    unlink(temp_.c_str());
+}
+
+bool TAtomicFile::Commit() {
+    if (done_) return false;
+    done_ = true;
+    stream_->Flush();
+    bool ok = stream_->Good() && fsync(fd_) == 0;
+    stream_->Close();
+    ok = ok && stream_->Good();
+    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) return true;
+    unlink(temp_.c_str());
+    return false;
+}
+
+bool EnsureFolder(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return std::filesystem::is_directory(path, ec);
 }

@@ -131,5 +131,30 @@ struct TByteSource {
 };
 bool OpenBytes(const std::string& url, TByteSource& out);
 
+// Writes a file so that readers see either the old contents or the whole new contents: the
+// bytes go to a temporary file in the same folder, which replaces the old file only once every
+// byte is on disk. Without Commit the temporary file is removed and the old file stays.
+class TAtomicFile {
+public:
+    static std::unique_ptr<TAtomicFile> Begin(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+    TStream& Stream() { return *stream_; }
+    // True when the new contents replaced the file.
+    bool Commit();
+
+private:
+    TAtomicFile(std::string path, std::string temp, std::unique_ptr<TCStream> stream, int fd);
+    std::string path_;
+    std::string temp_;
+    std::unique_ptr<TCStream> stream_;
+    int fd_;
+    bool done_ = false;
+};
+
+// Creates a folder and its parents; true when it exists afterwards.
+bool EnsureFolder(const std::string& path);
+
 // Value of an environment variable; empty when it is not set.
 std::string GetEnv(const std::string& name);

@@ -58,7 +58,8 @@ int ToInt(const std::string& text) {
         base = 2;
         ++i;
     }
-    std::uint32_t value = 0;
+    std::uint64_t value = 0;
+    bool overflow = false;
     for (; i < text.size(); ++i) {
         char c = text[i];
         unsigned digit;
@@ -71,10 +72,22 @@ int ToInt(const std::string& text) {
         else
             break;
         if (digit >= base) break;
-        value = value * base + digit;  // unsigned arithmetic wraps instead of overflowing
+        value = value * base + digit;
+        if (value > 0xffffffffu) {
+            overflow = true;
+            value &= 0xffffffffu;
+        }
     }
-    if (negative) value = 0u - value;
-    return static_cast<int>(value);
+    if (base != 10) {
+        // Hex and binary are bit patterns: "$FFFFFFFF" is -1.
+        auto bits = static_cast<std::uint32_t>(value);
+        if (negative) bits = 0u - bits;
+        return static_cast<int>(bits);
+    }
+    // A decimal number too large for an int saturates rather than wrapping to nonsense.
+    if (overflow || value > (negative ? 2147483648u : 2147483647u))
+        return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 
 double ToDouble(const std::string& text) {

@@ -20,7 +20,8 @@ std::string Upper(const std::string& text);
 // Splitting keeps empty pieces: "&&" at "&" gives three empty texts, "" gives one.
 std::vector<std::string> Split(const std::string& text, const std::string& separator);
 // Leading blanks skipped, optional sign, "$" hex, "%" binary, otherwise decimal digits up to the
-// first non-digit; no digits give 0. Overflow wraps like 32-bit arithmetic.
+// first non-digit; no digits give 0. Decimal overflow saturates; hex and binary keep the low
+// 32 bits.
 int ToInt(const std::string& text);
 // Decimal fraction with optional sign and exponent; anything unreadable gives 0.
 double ToDouble(const std::string& text);

@@ -1,0 +1,126 @@
+#include "shell/settings.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+
+#include "engine/stream.h"
+#include "engine/text.h"
+
+namespace {
+struct Setting {
+    const char* key;
+    int* value;
+    int fallback;
+};
+
+// File order: the position of a line decides which setting it feeds.
+const std::array<Setting, 14> kSettings = {{
+    {"Music", &cfgMusic, 2},
+    {"Sound", &cfgSound, 1},
+    {"ScanLines", &cfgScanLines, 1},
+    {"Fullscreen", &cfgFullscreen, 1},
+    {"Keys Left", &cfgKeysLeft, 65},
+    {"Keys Right", &cfgKeysRight, 68},
+    {"Keys Action", &cfgKeysAction, 32},
+    {"Keys Pause", &cfgKeysPause, 27},
+    {"Joy Action", &cfgJoyAction, 0},
+    {"Joy Pause", &cfgJoyPause, 7},
+    {"Player Lives", &cfgPlayerLives, 3},
+    {"Stage Start", &cfgStageStart, 0},
+    {"Stage Final", &cfgStageFinal, 4},
+    {"Stage Time", &cfgStageTime, 25},
+}};
+
+// Longest line worth reading; a settings line is a few bytes, so anything longer is junk and is
+// skipped without holding it in memory.
+constexpr std::size_t kMaxLine = 4096;
+
+std::string HomeFolder() {
+    std::string home = GetEnv("HOME");
+    if (!home.empty()) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "";
+}
+
+// One line, at most kMaxLine bytes kept; false at the end of the data.
+bool ReadSettingLine(TStream& s, std::string& line) {
+    line.clear();
+    if (s.Eof()) return false;
+    std::uint8_t c;
+    while (s.Read(&c, 1) == 1) {
+        if (c == 10 || c == 0) break;
+        if (c != 13 && line.size() < kMaxLine) line.push_back(static_cast<char>(c));
+    }
+    return true;
+}
+
+bool WriteSettings(const std::string& path) {
+    std::unique_ptr<TAtomicFile> file = TAtomicFile::Begin(path);
+    if (!file) return false;
+    bool ok = true;
+    for (const Setting& s : kSettings)
+        ok = file->Stream().WriteLine(std::string(s.key) + "=" + FromInt(*s.value)) == 1 && ok;
+    return ok && file->Commit();
+}
+}  // namespace
+
+std::string SettingsFolder() {
+    std::string profile = GetEnv("USERPROFILE");
+    if (!profile.empty()) return profile;
+    std::string base = GetEnv("XDG_CONFIG_HOME");
+    if (base.empty()) {
+        std::string home = HomeFolder();
+        if (home.empty()) return "";
+        base = home + "/.config";
+    }
+    std::string folder = base + "/kestrune";
+    if (!EnsureFolder(folder))
+        std::fprintf(stderr, "cannot create the settings folder %s\n", folder.c_str());
+    return folder;
+}
+
+void InitConfigPath() {
+    std::string folder = SettingsFolder();
+    configPath = folder.empty() ? std::string() : folder + "/gem_config.ini";
+}
+
+void DefaultConfig() {
+    for (const Setting& s : kSettings) *s.value = s.fallback;
+}
+
+void ResetConfig() {
+    for (const Setting& s : kSettings) *s.value = 0;
+}
+
+void LoadConfig() {
+    DefaultConfig();
+    if (configPath.empty()) {
+        std::fprintf(stderr, "no folder for the settings file; using the defaults\n");
+        return;
+    }
+    std::unique_ptr<TStream> in = ReadStream(configPath);
+    if (!in) {
+        if (!WriteSettings(configPath))
+            std::fprintf(stderr, "cannot create %s; using the defaults\n", configPath.c_str());
+        in = ReadStream(configPath);
+        if (!in) return;
+    }
+    std::string line;
+    for (const Setting& s : kSettings) {
+        if (!ReadSettingLine(*in, line)) break;
+        std::vector<std::string> pieces = Split(line, "=");
+        // A line without "=" supplies nothing; its setting keeps the default.
+        if (pieces.size() >= 2) *s.value = ToInt(pieces[1]);
+    }
+    in->Close();
+}
+
+bool SaveConfig() {
+    if (!configPath.empty() && WriteSettings(configPath)) return true;
+    std::fprintf(stderr, "cannot save the settings to %s; they stay in effect until the game ends\n",
+                 configPath.empty() ? "(no folder)" : configPath.c_str());
+    return false;
+}
