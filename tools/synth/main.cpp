@@ -1,5 +1,7 @@
 // synth: renders one .synth source to an Ogg Vorbis file.
 //   synth SOURCE OUTPUT.ogg
+// An OUTPUT ending in .wav gets the PCM before encoding instead, for measuring a sound without
+// the codec in the way.
 
 #include <cstdio>
 #include <exception>
@@ -39,11 +41,39 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     return !ec;
 }
 
+std::vector<std::uint8_t> Wav(const synth::Pcm& pcm) {
+    std::vector<std::uint8_t> out;
+    auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    const auto data = static_cast<std::uint32_t>(pcm.samples.size() * 2);
+    const auto channels = static_cast<std::uint32_t>(pcm.channels);
+    const auto rate = static_cast<std::uint32_t>(pcm.rate);
+    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    put(36 + data, 4);
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(16, 4);
+    put(1, 2);  // integer PCM
+    put(channels, 2);
+    put(rate, 4);
+    put(rate * channels * 2, 4);
+    put(channels * 2, 2);
+    put(16, 2);
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    put(data, 4);
+    for (std::int16_t s : pcm.samples) put(static_cast<std::uint16_t>(s), 2);
+    return out;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: synth SOURCE.synth OUTPUT.ogg\n";
+        std::cerr << "usage: synth SOURCE.synth OUTPUT.ogg|OUTPUT.wav\n";
         return 2;
     }
     const std::string source = argv[1];
@@ -56,7 +86,8 @@ int main(int argc, char** argv) {
     try {
         synth::Song song = synth::ParseSource(text);
         synth::Pcm pcm = synth::Render(song);
-        std::vector<std::uint8_t> bytes = synth::EncodeVorbis(pcm, song.quality);
+        std::vector<std::uint8_t> bytes =
+            EndsWith(output, ".wav") ? Wav(pcm) : synth::EncodeVorbis(pcm, song.quality);
         if (!WriteFile(output, bytes)) {
             std::cerr << "synth: cannot write " << output << "\n";
             return 1;
