@@ -73,12 +73,6 @@ public:
     int seq = 0;
 };
 
-int NextPow2(int v) {
-    int p = 1;
-    while (p < v && p < (1 << 30)) p <<= 1;
-    return p;
-}
-
 GLuint Compile(GLenum type, const char* source) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, 1, &source, nullptr);
@@ -391,22 +385,15 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     Impl& d = *impl_;
     if (!d.Live() || pixmap.width <= 0 || pixmap.height <= 0) return nullptr;
     d.Flush();
-    int tw = std::min(NextPow2(pixmap.width), d.maxTexture);
-    int th = std::min(NextPow2(pixmap.height), d.maxTexture);
-    int cw = std::min(pixmap.width, tw), ch = std::min(pixmap.height, th);
-    // Copy into the top-left of the texture; where it is larger, repeat the right-most column and
-    // the bottom row once beyond the edge so that filtering does not bleed in black.
-    std::vector<std::uint8_t> texels(static_cast<std::size_t>(tw) * th * 4, 0);
-    auto at = [&](int x, int y) { return texels.data() + (static_cast<std::size_t>(y) * tw + x) * 4; };
-    for (int y = 0; y < ch; ++y) std::memcpy(at(0, y), pixmap.Row(y), static_cast<std::size_t>(cw) * 4);
-    if (cw < tw)
-        for (int y = 0; y < ch; ++y) std::memcpy(at(cw, y), at(cw - 1, y), 4);
-    if (ch < th) std::memcpy(at(0, ch), at(0, ch - 1), static_cast<std::size_t>(std::min(cw + 1, tw)) * 4);
-
+    std::unique_ptr<TPixmap> canvas = PadToPowerOfTwo(pixmap, d.maxTexture);
+    if (!canvas) return nullptr;
+    const int tw = canvas->width, th = canvas->height;
+    const int cw = std::min(pixmap.width, tw), ch = std::min(pixmap.height, th);
     auto frame = std::make_unique<TGLImageFrame>();
     glGenTextures(1, &frame->name);
     glBindTexture(GL_TEXTURE_2D, frame->name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 canvas->pixels.data());
     bool filtered = (flags & FILTEREDIMAGE) != 0;
     bool mipmapped = (flags & MIPMAPPEDIMAGE) != 0;
     GLint mag = filtered ? GL_LINEAR : GL_NEAREST;

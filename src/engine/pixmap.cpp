@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "engine/stream.h"
@@ -27,6 +28,29 @@ void TPixmap::WritePixel(int x, int y, std::uint32_t rgba) {
     p[1] = static_cast<std::uint8_t>(rgba >> 16);
     p[2] = static_cast<std::uint8_t>(rgba >> 8);
     p[3] = static_cast<std::uint8_t>(rgba);
+}
+
+namespace {
+int NextPow2(int v, int maxSize) {
+    int p = 1;
+    while (p < v && p < maxSize) p <<= 1;
+    return p;
+}
+}  // namespace
+
+std::unique_ptr<TPixmap> PadToPowerOfTwo(const TPixmap& pixmap, int maxSize) {
+    if (pixmap.width <= 0 || pixmap.height <= 0 || maxSize <= 0) return nullptr;
+    int tw = NextPow2(pixmap.width, maxSize), th = NextPow2(pixmap.height, maxSize);
+    int cw = std::min(pixmap.width, tw), ch = std::min(pixmap.height, th);
+    auto out = std::make_unique<TPixmap>(tw, th);
+    for (int y = 0; y < ch; ++y)
+        std::memcpy(out->Row(y), pixmap.Row(y), static_cast<std::size_t>(cw) * 4);
+    if (cw < tw)
+        for (int y = 0; y < ch; ++y) std::memcpy(out->Row(y) + cw * 4, out->Row(y) + (cw - 1) * 4, 4);
+    if (ch < th)
+        std::memcpy(out->Row(ch), out->Row(ch - 1), static_cast<std::size_t>(std::min(cw + 1, tw)) * 4);
+    out->hasAlpha = pixmap.hasAlpha;
+    return out;
 }
 
 std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {

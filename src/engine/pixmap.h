@@ -28,6 +28,11 @@ public:
     std::uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * pitch; }
 };
 
+// The pixels copied into the top-left of a canvas whose sides are powers of two (at most
+// maxSize); where the canvas is larger, the right-most column and the bottom row are repeated once
+// beyond the edge, so that filtering at the picture's border does not pull in blank texels.
+std::unique_ptr<TPixmap> PadToPowerOfTwo(const TPixmap& pixmap, int maxSize);
+
 // Decodes a PNG from an embedded-file URL or a path into RGBA; null when unreadable or not a PNG.
 std::unique_ptr<TPixmap> LoadPixmap(const std::string& url);
 std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size);

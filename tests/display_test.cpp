@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "engine/input.h"
+#include "engine/render2d.h"
+#include "shell/display.h"
+#include "support/manual_clock.h"
+#include "support/notify_sink.h"
+#include "support/recording_driver.h"
+
+namespace {
+
+class DisplayTest : public ::testing::Test {
+protected:
+    void Open(int desktopW, int desktopH, int gW, int gH, bool fullScreen) {
+        driver = std::make_unique<RecordingDriver>(desktopW, desktopH);
+        SetGraphicsDriver(driver.get());
+        if (fullScreen)
+            d.FullScreen("Kestrune");
+        else
+            d.Windowed("Kestrune");
+        d.RefreshRate(59);
+        d.SetGraphics(gW, gH, 256, 192, 0);
+    }
+    void TearDown() override {
+        EndGraphics();
+        SetGraphicsDriver(nullptr);
+        ResetGraphicsState();
+        VirtualGfx::currentVG.reset();
+        ResetInput();
+    }
+    void MouseAt(int x, int y) {
+        InputEvent e{InputEvent::MOUSE_MOVE};
+        e.x = x;
+        e.y = y;
+        PostInputEvent(e);
+    }
+    ManualClock clock;
+    std::unique_ptr<RecordingDriver> driver;
+    DisplayClass d;
+};
+
+struct Worked {
+    int w, h;
+    float scale, vresW, vresH, xoff, yoff;
+    int clipX, clipY;
+};
+
+TEST_F(DisplayTest, WorkedFits) {
+    const Worked cases[] = {{1024, 768, 4, 256, 192, 0, 0, 0, 0},
+                            {1920, 1080, 5.625f, 341.333f, 192, 42.667f, 0, 42, 0},
+                            {1280, 1024, 5, 256, 204.8f, 0, 6.4f, 0, 6}};
+    for (const Worked& c : cases) {
+        Open(c.w, c.h, c.w, c.h, true);
+        const VirtualGfx& vg = *VirtualGfx::currentVG;
+        EXPECT_FLOAT_EQ(vg.vscale, c.scale) << c.w;
+        EXPECT_NEAR(VirtualResolutionWidth(), c.vresW, 0.001) << c.w;
+        EXPECT_NEAR(VirtualResolutionHeight(), c.vresH, 0.001) << c.w;
+        EXPECT_NEAR(vg.vxoff, c.xoff, 0.001) << c.w;
+        EXPECT_NEAR(vg.vyoff, c.yoff, 0.001) << c.w;
+        int x, y, w, h;
+        GetViewport(x, y, w, h);
+        EXPECT_EQ(x, c.clipX);
+        EXPECT_EQ(y, c.clipY);
+        EXPECT_EQ(w, 256);
+        EXPECT_EQ(h, 192);
+        float ox, oy;
+        GetOrigin(ox, oy);
+        EXPECT_FLOAT_EQ(ox, vg.vxoff);
+        EXPECT_FLOAT_EQ(oy, vg.vyoff);
+        EXPECT_EQ(d.Width(), 256);
+        EXPECT_EQ(d.Height(), 192);
+        EndGraphics();
+    }
+}
+
+TEST_F(DisplayTest, OpeningShowsThreeBlackFramesAndKeepsTheClearColour) {
+    driver = std::make_unique<RecordingDriver>(1024, 768);
+    SetGraphicsDriver(driver.get());
+    SetClsColor(10, 20, 30);
+    d.Windowed("Kestrune");
+    d.SetGraphics(1024, 768, 256, 192, 0);
+    auto cls = driver->Of(DrawCall::CLS);
+    EXPECT_EQ(cls.size(), 3u);
+    EXPECT_EQ(driver->flips, 3);
+    EXPECT_EQ(driver->clsR, 10);  // restored afterwards
+    EXPECT_EQ(GraphicsDepth(), 0);
+    EXPECT_EQ(GraphicsHertz(), 60);
+    EXPECT_EQ(AppTitle(), "Kestrune");
+}
+
+TEST_F(DisplayTest, OriginAndViewportGoThroughTheBarOffsets) {
+    Open(1920, 1080, 1920, 1080, true);
+    d.SetOrigin(32, 16);
+    float ox, oy;
+    GetOrigin(ox, oy);
+    EXPECT_NEAR(ox, 32 + 42.667, 0.001);
+    EXPECT_FLOAT_EQ(oy, 16);
+    d.SetViewport(32, 16, 192, 160);
+    int x, y, w, h;
+    GetViewport(x, y, w, h);
+    EXPECT_EQ(x, 74);
+    EXPECT_EQ(y, 16);
+    EXPECT_EQ(w, 192);
+    EXPECT_EQ(h, 160);
+    d.ClearViewPort();
+    GetViewport(x, y, w, h);
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1080);
+}
+
+TEST_F(DisplayTest, MouseIsClampedToTheVisibleScreen) {
+    Open(1920, 1080, 1920, 1080, true);
+    MouseAt(1919, 500);  // in the right bar
+    EXPECT_FLOAT_EQ(d.MouseX(), 255);
+    MouseAt(100, 0);  // in the left bar
+    EXPECT_FLOAT_EQ(d.MouseX(), 0);
+    MouseAt(960, 1000);
+    EXPECT_NEAR(d.MouseX(), 960 / 5.625 - 42.667, 0.01);
+    EXPECT_NEAR(d.MouseY(), 1000 / 5.625, 0.01);
+    EndGraphics();
+    Open(1024, 768, 1024, 768, false);
+    MouseAt(-50, 5000);
+    EXPECT_FLOAT_EQ(d.MouseX(), 0);
+    EXPECT_FLOAT_EQ(d.MouseY(), 191);
+}
+
+TEST_F(DisplayTest, NoVirtualScreenMeansRealPixels) {
+    driver = std::make_unique<RecordingDriver>(1024, 768);
+    SetGraphicsDriver(driver.get());
+    d.SetGraphics(640, 480, 0, 0, 0);
+    EXPECT_EQ(d.useVirtualRes, 0);
+    EXPECT_EQ(d.Width(), 640);
+    MouseAt(600, 10);
+    EXPECT_FLOAT_EQ(d.MouseX(), 600);
+}
+
+TEST_F(DisplayTest, RefreshReopensTheSameMode) {
+    Open(1920, 1080, 1024, 768, false);
+    d.Refresh();
+    EXPECT_EQ(driver->openCount, 2);
+    EXPECT_EQ(GraphicsWidth(), 1024);
+    EXPECT_FLOAT_EQ(VirtualGfx::currentVG->vscale, 4);
+}
+
+TEST(DisplayDeathTest, ADisplayThatCannotOpenEndsWithTheProgrammerMessage) {
+    EXPECT_EXIT(
+        {
+            RecordingNotifySink sink;
+            RecordingDriver driver;
+            driver.refuseGraphics = true;
+            SetGraphicsDriver(&driver);
+            DisplayClass d;
+            d.SetGraphics(1024, 768, 256, 192, 0);
+        },
+        testing::ExitedWithCode(0),
+        "2222 Programmer error! Must call Graphics before SetVirtualGraphics");
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+// Drawing through the real OpenGL driver (llvmpipe in an offscreen or virtual X display), read
+// back from the frame before it is presented.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/gl_driver.h"
+#include "engine/render2d.h"
+#include "shell/display.h"
+#include "shell/game.h"
+#include "shell/settings.h"
+#include "support/manual_clock.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct RGB {
+    int r, g, b;
+};
+
+class GLRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGraphicsState();
+        SetGraphicsDriver(&GLMax2DDriver());
+        if (!Graphics(1024, 768, 0, 60)) GTEST_SKIP() << "no OpenGL display here";
+        SetVirtualResolution(256, 192);
+        SetViewport(0, 0, 256, 192);
+        SetBlend(ALPHABLEND);
+        SetClsColor(0, 0, 0);
+        Cls();
+    }
+    void TearDown() override {
+        GLMax2DDriver().SetBatching(true);
+        EndGraphics();
+        SetGraphicsDriver(nullptr);
+        ResetGraphicsState();
+    }
+    // Window pixel at (x, y) of the frame being drawn.
+    static RGB At(int x, int y) {
+        auto p = GrabPixmap(x, y, 1, 1);
+        std::uint32_t v = p->ReadPixel(0, 0);
+        return {int(v >> 24), int((v >> 16) & 255), int((v >> 8) & 255)};
+    }
+    static void ExpectRGB(int x, int y, int r, int g, int b, int tolerance = 1) {
+        RGB c = At(x, y);
+        EXPECT_NEAR(c.r, r, tolerance) << "at " << x << "," << y;
+        EXPECT_NEAR(c.g, g, tolerance) << "at " << x << "," << y;
+        EXPECT_NEAR(c.b, b, tolerance) << "at " << x << "," << y;
+    }
+    ManualClock clock;
+};
+
+TEST_F(GLRenderTest, RectanglesLandOnTheScaledPixels) {
+    SetColor(255, 0, 0);
+    DrawRect(10, 20, 5, 3);
+    ExpectRGB(40, 80, 255, 0, 0);
+    ExpectRGB(59, 91, 255, 0, 0);
+    ExpectRGB(60, 91, 0, 0, 0);
+    ExpectRGB(59, 92, 0, 0, 0);
+    ExpectRGB(39, 80, 0, 0, 0);
+    SetClsColor(0, 0, 300);  // clamped
+    Cls();
+    ExpectRGB(500, 500, 0, 0, 255);
+}
+
+TEST_F(GLRenderTest, BlendModes) {
+    SetClsColor(200, 100, 50);
+    Cls();
+    SetColor(0, 0, 0);
+    SetAlpha(0.5f);
+    DrawRect(0, 0, 10, 10);  // alpha: halfway to black
+    ExpectRGB(5, 5, 100, 50, 25, 2);
+    SetBlend(LIGHTBLEND);
+    SetColor(40, 40, 40);
+    DrawRect(20, 0, 10, 10);  // light: adds colour times alpha
+    ExpectRGB(85, 5, 220, 120, 70, 2);
+    SetBlend(SHADEBLEND);
+    SetColor(128, 255, 0);
+    SetAlpha(1);
+    DrawRect(40, 0, 10, 10);  // shade: multiplies
+    ExpectRGB(165, 5, 100, 100, 0, 2);
+    SetBlend(SOLIDBLEND);
+    SetColor(10, 20, 30);
+    SetAlpha(0.1f);
+    DrawRect(60, 0, 10, 10);  // solid: alpha ignored
+    ExpectRGB(245, 5, 10, 20, 30);
+}
+
+TEST_F(GLRenderTest, MaskBlendDrawsOnlyTexelsOfHalfAlphaOrMore) {
+    auto pm = std::make_unique<TPixmap>(2, 1);
+    pm->WritePixel(0, 0, 0xff000066u);  // alpha 0.4
+    pm->WritePixel(1, 0, 0x00ff0099u);  // alpha 0.6
+    auto image = CreateImageFromPixmap(std::move(pm), 0);
+    SetBlend(MASKBLEND);
+    DrawImage(*image, 0, 0);
+    ExpectRGB(1, 1, 0, 0, 0);
+    ExpectRGB(5, 1, 0, 255, 0);  // drawn whole, not blended
+}
+
+TEST_F(GLRenderTest, ViewportClipsAndTheWholeDisplaySwitchesClippingOff) {
+    SetViewport(10, 10, 20, 20);
+    SetColor(255, 255, 255);
+    DrawRect(0, 0, 256, 192);
+    ExpectRGB(39, 39, 0, 0, 0);
+    ExpectRGB(40, 40, 255, 255, 255);
+    ExpectRGB(119, 119, 255, 255, 255);
+    ExpectRGB(120, 120, 0, 0, 0);
+    Cls();  // clearing ignores the clip
+    ExpectRGB(40, 40, 0, 0, 0);
+    SetViewport(0, 0, 256, 192);
+    DrawRect(0, 0, 256, 192);
+    ExpectRGB(1023, 767, 255, 255, 255);
+}
+
+TEST_F(GLRenderTest, ScanLinesDarkenEveryFourthRealRowAtAlpha022) {
+    display = std::make_unique<DisplayClass>();
+    VirtualGfx::CreateVG(256, 192);
+    cfgScanLines = 1;
+    SetClsColor(255, 255, 255);
+    Cls();
+    GameClass().ScanLines();
+    auto frame = GrabPixmap(0, 0, 1024, 768);
+    int dark = 0;
+    for (int y = 0; y < 768; ++y) {
+        for (int x : {0, 1, 511, 1022, 1023}) {
+            int v = int(frame->ReadPixel(x, y) >> 24);
+            if (y % 4 == 2) {
+                EXPECT_NEAR(v, 199, 1) << x << "," << y;  // 255 x (1 - 0.22)
+                ++dark;
+            } else {
+                EXPECT_EQ(v, 255) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(dark, 192 * 5);
+    cfgScanLines = 0;
+    display.reset();
+    VirtualGfx::currentVG.reset();
+}
+
+TEST_F(GLRenderTest, LinesDrawTheirLastPixelOnlyWhenAsked) {
+    SetVirtualResolution(1024, 768);
+    SetViewport(0, 0, 1024, 768);
+    SetColor(255, 255, 255);
+    DrawLine(10, 10, 20, 10, 0);
+    ExpectRGB(10, 10, 255, 255, 255);
+    ExpectRGB(19, 10, 255, 255, 255);
+    ExpectRGB(20, 10, 0, 0, 0);
+    ExpectRGB(15, 9, 0, 0, 0);
+    ExpectRGB(15, 11, 0, 0, 0);
+    DrawLine(10, 30, 20, 30, 1);
+    ExpectRGB(20, 30, 255, 255, 255);
+    ExpectRGB(21, 30, 0, 0, 0);
+    DrawLine(50, 50, 50, 50, 1);  // a line of no length is its one pixel
+    ExpectRGB(50, 50, 255, 255, 255);
+    Plot(70, 70);
+    ExpectRGB(70, 70, 255, 255, 255);
+    ExpectRGB(71, 70, 0, 0, 0);
+}
+
+TEST_F(GLRenderTest, ImagesDrawTheirSourceRectangleWithTransformAndHandle) {
+    auto pm = std::make_unique<TPixmap>(3, 2);
+    pm->WritePixel(0, 0, 0xff0000ffu);
+    pm->WritePixel(1, 0, 0x00ff00ffu);
+    pm->WritePixel(2, 0, 0x0000ffffu);
+    pm->WritePixel(0, 1, 0xffffffffu);
+    pm->WritePixel(1, 1, 0x808080ffu);
+    pm->WritePixel(2, 1, 0xffff00ffu);
+    TempDir dir;
+    ASSERT_TRUE(SavePixmapPNG(*pm, dir.File("p.png")));
+    auto image = LoadImage(dir.File("p.png"), 0);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 3);
+    DrawImage(*image, 0, 0);
+    ExpectRGB(1, 1, 255, 0, 0);
+    ExpectRGB(9, 2, 0, 0, 255);
+    ExpectRGB(5, 6, 128, 128, 128);
+    DrawSubImageRect(*image, 20, 0, 4, 4, 2, 1, 1, 1);  // the yellow texel, stretched
+    ExpectRGB(80, 0, 255, 255, 0);
+    ExpectRGB(95, 15, 255, 255, 0);
+    SetTransform(0, -1, 1);  // mirrored about the drawing position
+    DrawSubImageRect(*image, 40, 10, 3, 2, 0, 0, 3, 2);
+    SetTransform();
+    ExpectRGB(4 * 40 - 2, 41, 255, 0, 0);
+    ExpectRGB(4 * 40 - 10, 41, 0, 0, 255);
+    SetColor(255, 0, 0);  // colour tints textures
+    DrawSubImageRect(*image, 60, 0, 1, 1, 0, 1, 1, 1, 0.5f, 0.5f);
+    ExpectRGB(4 * 60 - 2, 1, 255, 0, 0);  // centred on the position: 2 real pixels each way
+    ExpectRGB(4 * 60 + 1, 0, 255, 0, 0);
+    ExpectRGB(4 * 60 - 3, 1, 0, 0, 0);
+    ExpectRGB(4 * 60 + 2, 1, 0, 0, 0);
+}
+
+TEST_F(GLRenderTest, ImagesSurviveTheDisplayBeingReopened) {
+    auto pm = std::make_unique<TPixmap>(1, 1);
+    pm->WritePixel(0, 0, 0x00ffffffu);
+    auto image = CreateImageFromPixmap(std::move(pm), 0);
+    DrawImage(*image, 0, 0);
+    ExpectRGB(0, 0, 0, 255, 255);
+    ASSERT_TRUE(Graphics(640, 480, 0, 60));
+    Cls();
+    DrawImage(*image, 2, 2);
+    ExpectRGB(2, 2, 0, 255, 255);
+}
+
+TEST_F(GLRenderTest, OneDrawCallPerRunOfSharedTextureAndState) {
+    auto a = CreateImageFromPixmap(std::make_unique<TPixmap>(16, 16), 0);
+    auto b = CreateImageFromPixmap(std::make_unique<TPixmap>(16, 16), 0);
+    TGLRender2DDriver& gl = GLMax2DDriver();
+    Flip(0);
+    for (int i = 0; i < 300; ++i) {
+        SetColor(i % 255, 255, 255);
+        DrawImage(*a, float(i % 16) * 16, float(i / 16) * 10);
+    }
+    SetColor(0, 0, 0);
+    SetAlpha(0.22f);
+    for (int y = 0; y < 192; ++y) DrawLine(-1, y + 0.5f, 256, y + 0.5f, 1);
+    SetAlpha(1);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 1);
+
+    for (int i = 0; i < 10; ++i) DrawImage(i % 2 ? *a : *b, 0, 0);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 10);
+
+    DrawRect(0, 0, 1, 1);
+    SetBlend(LIGHTBLEND);
+    DrawRect(0, 0, 1, 1);
+    SetViewport(0, 0, 100, 100);
+    DrawRect(0, 0, 1, 1);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 3);
+
+    gl.SetBatching(false);
+    for (int i = 0; i < 50; ++i) DrawImage(*a, 0, 0);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 50);
+}
+
+TEST_F(GLRenderTest, OvalsAndPolygonsFill) {
+    SetColor(255, 255, 255);
+    DrawOval(0, 0, 20, 10);
+    ExpectRGB(40, 20, 255, 255, 255);
+    ExpectRGB(1, 1, 0, 0, 0);
+    ExpectRGB(78, 38, 0, 0, 0);
+    DrawPoly({100, 0, 120, 0, 100, 20});
+    ExpectRGB(404, 4, 255, 255, 255);
+    ExpectRGB(476, 76, 0, 0, 0);
+}
+
+TEST(GLDisplayTest, FullScreenAtTheDesktopSize) {
+    ManualClock clock;
+    SetGraphicsDriver(&GLMax2DDriver());
+    int w = DesktopWidth(), h = DesktopHeight();
+    if (w <= 0) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(Graphics(w, h, 32, 59));
+    EXPECT_EQ(GraphicsWidth(), w);
+    EXPECT_EQ(GraphicsHeight(), h);
+    EndGraphics();
+    SetGraphicsDriver(nullptr);
+}
+
+}  // namespace
