@@ -279,6 +279,16 @@ Pcm Render(const Song& song) {
         ApplyDelay(send, mix, std::llround(song.delaySteps * framesPerStep), song.delayFeedback,
                    song.loop);
     }
+    if (!song.loop) {
+        // The file may end while an echo is still faintly ringing; a few milliseconds of fade
+        // keep that from ending on a click.
+        const std::int64_t fade = std::min<std::int64_t>(song.rate / 200, frames);
+        for (std::int64_t i = 0; i < fade; ++i) {
+            const double g = static_cast<double>(i) / static_cast<double>(fade);
+            const std::size_t at = static_cast<std::size_t>(frames - 1 - i);
+            for (auto& c : mix) c[at] *= g;
+        }
+    }
 
     // Master: optional soft saturation for loudness, then scale the peak to the target.
     double peak = 0.0;
