@@ -222,6 +222,8 @@ void Parser::InstrumentLine(Instrument& inst, const Line& line) {
             inst.duty = Number(n, w[2], 0.01, 0.99, "duty");
         } else if (w.size() != 2) {
             Fail(n, "only the pulse wave takes a duty");
+        } else {
+            inst.duty = 0.5;  // a square is an even pulse, whatever an earlier line said
         }
     } else if (key == "env") {
         Arity(line, 4, 4);
