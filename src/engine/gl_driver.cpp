@@ -35,20 +35,55 @@ void main() {
 }
 )";
 
+// The software rasterizer pays per pixel for every texture read and for alpha testing, even
+// where they change nothing, so each run of triangles is drawn with the cheapest shader that
+// covers it: colour only, texture only, or both mixed; alpha testing only for the mask blend.
+constexpr const char* kColorFragmentShader = R"(#version 330 core
+in vec4 vColor;
+out vec4 fragColor;
+void main() {
+    fragColor = vColor;
+}
+)";
+
+constexpr const char* kTextureFragmentShader = R"(#version 330 core
+in vec2 vUV;
+in vec4 vColor;
+uniform sampler2D uTexture;
+out vec4 fragColor;
+void main() {
+    fragColor = texture(uTexture, vUV) * vColor;
+}
+)";
+
 constexpr const char* kFragmentShader = R"(#version 330 core
 in vec2 vUV;
 in vec4 vColor;
 in float vTextured;
 uniform sampler2D uTexture;
-uniform float uAlphaTest;
 out vec4 fragColor;
 void main() {
-    vec4 c = vColor;
-    if (vTextured > 0.5) c *= texture(uTexture, vUV);
-    if (c.a < uAlphaTest) discard;
+    fragColor = vColor * mix(vec4(1.0), texture(uTexture, vUV), vTextured);
+}
+)";
+
+constexpr const char* kMaskFragmentShader = R"(#version 330 core
+in vec2 vUV;
+in vec4 vColor;
+in float vTextured;
+uniform sampler2D uTexture;
+out vec4 fragColor;
+void main() {
+    vec4 c = vColor * mix(vec4(1.0), texture(uTexture, vUV), vTextured);
+    if (c.a < 0.5) discard;
     fragColor = c;
 }
 )";
+
+struct Program {
+    GLuint name = 0;
+    GLint uResolution = -1;
+};
 
 struct Vertex {
     float x, y, u, v;
@@ -86,18 +121,37 @@ GLuint Compile(GLenum type, const char* source) {
     }
     return s;
 }
+Program Link(const char* vertex, const char* fragment) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertex);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment);
+    Program p;
+    p.name = glCreateProgram();
+    glAttachShader(p.name, vs);
+    glAttachShader(p.name, fs);
+    glLinkProgram(p.name);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    p.uResolution = glGetUniformLocation(p.name, "uResolution");
+    glUseProgram(p.name);
+    glUniform1i(glGetUniformLocation(p.name, "uTexture"), 0);
+    return p;
+}
 }  // namespace
 
 struct TGLRender2DDriver::Impl {
     TGLGraphics* current = nullptr;
     int generation = 0;
-    GLuint program = 0, vao = 0, vbo = 0, white = 0;
-    GLint uResolution = -1, uAlphaTest = -1, uTexture = -1;
+    Program plain, colored, textured, masked;
+    GLuint vao = 0, vbo = 0, white = 0;
     int maxTexture = 2048;
     int drawableW = 0, drawableH = 0;
 
     std::vector<Vertex> batch;
     GLuint batchTexture = 0;
+    // Thin lines go out as GL_LINES: the rasterizer's line path fills a one-pixel row far more
+    // cheaply than a quad one pixel high.
+    GLenum batchMode = GL_TRIANGLES;
+    bool batchTextured = false, batchColored = false;
     bool batching = true;
     long long frameCalls = 0, lastFrameCalls = 0, totalCalls = 0;
     int swapInterval = -2;
@@ -124,10 +178,12 @@ struct TGLRender2DDriver::Impl {
     void Flush();
     void ApplyBlend();
     void ApplyScissor();
-    void Push(float x, float y, float u, float v, float textured) {
-        batch.push_back(Vertex{x, y, u, v, r, g, b, a, textured});
+    void Push(float x, float y, float u, float v, float isTextured) {
+        batch.push_back(Vertex{x, y, u, v, r, g, b, a, isTextured});
+        (isTextured > 0 ? batchTextured : batchColored) = true;
     }
     void Triangle(const float* p0, const float* p1, const float* p2) {
+        Mode(GL_TRIANGLES);
         Push(p0[0], p0[1], 0, 0, 0);
         Push(p1[0], p1[1], 0, 0, 0);
         Push(p2[0], p2[1], 0, 0, 0);
@@ -144,12 +200,21 @@ struct TGLRender2DDriver::Impl {
         out[0] = x * ix + y * iy + tx;
         out[1] = x * jx + y * jy + ty;
     }
-    void UntexturedJoin() {
-        // Untextured triangles can ride along with any texture.
-    }
     void TexturedJoin(GLuint texture) {
+        Mode(GL_TRIANGLES);
         if (!batch.empty() && batchTexture != 0 && batchTexture != texture) Flush();
         batchTexture = texture;
+    }
+    void SetResolutionUniforms() {
+        for (const Program* p : {&plain, &colored, &textured, &masked}) {
+            glUseProgram(p->name);
+            glUniform2f(p->uResolution, resW, resH);
+        }
+    }
+    // Starts a run of a primitive type, flushing the run of the other.
+    void Mode(GLenum mode) {
+        if (mode != batchMode && !batch.empty()) Flush();
+        batchMode = mode;
     }
     void SetSwapInterval(int interval) {
         if (interval == swapInterval) return;
@@ -160,19 +225,10 @@ struct TGLRender2DDriver::Impl {
 
 void TGLRender2DDriver::Impl::CreateObjects() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    uResolution = glGetUniformLocation(program, "uResolution");
-    uAlphaTest = glGetUniformLocation(program, "uAlphaTest");
-    uTexture = glGetUniformLocation(program, "uTexture");
-    glUseProgram(program);
-    glUniform1i(uTexture, 0);
+    plain = Link(kVertexShader, kFragmentShader);
+    colored = Link(kVertexShader, kColorFragmentShader);
+    textured = Link(kVertexShader, kTextureFragmentShader);
+    masked = Link(kVertexShader, kMaskFragmentShader);
 
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
@@ -209,8 +265,11 @@ void TGLRender2DDriver::Impl::DestroyObjects() {
     if (white) glDeleteTextures(1, &white);
     if (vbo) glDeleteBuffers(1, &vbo);
     if (vao) glDeleteVertexArrays(1, &vao);
-    if (program) glDeleteProgram(program);
-    white = vbo = vao = program = 0;
+    for (Program* p : {&plain, &colored, &textured, &masked}) {
+        if (p->name) glDeleteProgram(p->name);
+        *p = Program{};
+    }
+    white = vbo = vao = 0;
     batchTexture = 0;
 }
 
@@ -219,41 +278,39 @@ void TGLRender2DDriver::Impl::Flush() {
         batch.clear();
         return;
     }
+    const Program& program = blend == MASKBLEND ? masked
+                             : !batchTextured       ? colored
+                             : !batchColored        ? textured
+                                                    : plain;
+    glUseProgram(program.name);
     glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)),
                  batch.data(), GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
+    glDrawArrays(batchMode, 0, static_cast<GLsizei>(batch.size()));
     ++frameCalls;
     ++totalCalls;
     batch.clear();
     batchTexture = 0;
+    batchTextured = batchColored = false;
 }
 
 void TGLRender2DDriver::Impl::ApplyBlend() {
     switch (blend) {
-        case MASKBLEND:
-            glDisable(GL_BLEND);
-            glUniform1f(uAlphaTest, 0.5f);
-            break;
         case ALPHABLEND:
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            glUniform1f(uAlphaTest, 0.0f);
             break;
         case LIGHTBLEND:
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-            glUniform1f(uAlphaTest, 0.0f);
             break;
         case SHADEBLEND:
             glEnable(GL_BLEND);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
-            glUniform1f(uAlphaTest, 0.0f);
             break;
-        default:
+        default:  // mask and solid
             glDisable(GL_BLEND);
-            glUniform1f(uAlphaTest, 0.0f);
             break;
     }
 }
@@ -361,7 +418,7 @@ void TGLRender2DDriver::SetGraphics(TGraphics* graphics) {
     glViewport(0, 0, d.drawableW, d.drawableH);
     d.resW = float(d.drawableW);
     d.resH = float(d.drawableH);
-    glUniform2f(d.uResolution, d.resW, d.resH);
+    d.SetResolutionUniforms();
     d.vpX = d.vpY = 0;
     d.vpW = d.drawableW;
     d.vpH = d.drawableH;
@@ -482,8 +539,8 @@ void TGLRender2DDriver::DrawLine(float x0, float y0, float x1, float y1, float t
     float a[2], b[2];
     d.Transform(x0, y0, tx, ty, a);
     d.Transform(x1, y1, tx, ty, b);
-    // Work in window pixels: the line is a quad one pixel wide through the pixel centres, with a
-    // half-pixel cap at the start and, when the last pixel is wanted, at the end.
+    // Work in window pixels, through the pixel centres. Wide lines are quads with a half-pixel
+    // cap at the start and, when the last pixel is wanted, at the end.
     float pw = d.PixelW(), ph = d.PixelH();
     float ax = a[0] / pw + 0.5f, ay = a[1] / ph + 0.5f;
     float bx = b[0] / pw + 0.5f, by = b[1] / ph + 0.5f;
@@ -494,6 +551,24 @@ void TGLRender2DDriver::DrawLine(float x0, float y0, float x1, float y1, float t
         ux = dx / len;
         uy = dy / len;
     } else if (!lastPixel) {
+        return;
+    }
+    if (d.lineWidth == 1.0f) {
+        // GL draws a thin line's pixels up to, not including, the last one; to include it, go
+        // one pixel further along the major axis.
+        if (lastPixel) {
+            float major = std::max(std::fabs(dx), std::fabs(dy));
+            if (major > 1e-6f) {
+                bx += dx / major;
+                by += dy / major;
+            } else {
+                bx += 1;
+            }
+        }
+        d.Mode(GL_LINES);
+        d.Push(ax * pw, ay * ph, 0, 0, 0);
+        d.Push(bx * pw, by * ph, 0, 0, 0);
+        d.EndPrimitive();
         return;
     }
     float half = d.lineWidth * 0.5f;
@@ -618,7 +693,7 @@ void TGLRender2DDriver::SetResolution(float width, float height) {
     d.Flush();
     d.resW = width;
     d.resH = height;
-    if (d.Live()) glUniform2f(d.uResolution, width, height);
+    if (d.Live()) d.SetResolutionUniforms();
 }
 
 void TGLRender2DDriver::DesktopSize(int& width, int& height) {
