@@ -36,43 +36,105 @@ int SeekCb(void* source, ogg_int64_t offset, int whence) {
 }
 
 long TellCb(void* source) { return static_cast<long>(static_cast<MemoryReader*>(source)->pos); }
+
+// Samples (not frames) that fit in the sample's length field.
+constexpr ogg_int64_t kMaxSamples = ogg_int64_t{1} << 31;
 }  // namespace
 
-std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size) {
-    if (!data || size == 0) return nullptr;
-    MemoryReader reader{data, size, 0};
-    ov_callbacks callbacks{ReadCb, SeekCb, nullptr, TellCb};
-    OggVorbis_File vf;
-    if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0) return nullptr;
-    vorbis_info* info = ov_info(&vf, -1);
-    if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0) {
-        ov_clear(&vf);
-        return nullptr;
-    }
-    auto sample = std::make_unique<TAudioSample>();
-    sample->hertz = static_cast<int>(info->rate);
-    sample->format = info->channels == 2 ? TAudioSample::SF_STEREO16LE : TAudioSample::SF_MONO16LE;
-    const int channels = info->channels;
-    ogg_int64_t total = ov_pcm_total(&vf, -1);
-    if (total > 0 && total < (ogg_int64_t{1} << 31) / channels)
-        sample->samples.reserve(static_cast<std::size_t>(total) * channels);
-    char buf[16384];
-    int section = 0;
+struct TOggDecoder::Impl {
+    MemoryReader reader{nullptr, 0, 0};
+    OggVorbis_File vf{};
+    bool open = false;
+    int hertz = 0;
+    int channels = 0;
     int holes = 0;
-    for (;;) {
-        long n = ov_read(&vf, buf, sizeof buf, 0, 2, 1, &section);
+    // Set at the end of the stream or its first error: later reads give nothing, however the
+    // caller splits them.
+    bool ended = false;
+    ~Impl() {
+        if (open) ov_clear(&vf);
+    }
+};
+
+TOggDecoder::TOggDecoder() : impl_(std::make_unique<Impl>()) {}
+TOggDecoder::~TOggDecoder() = default;
+
+bool TOggDecoder::Open(const std::uint8_t* data, std::size_t size) {
+    impl_ = std::make_unique<Impl>();
+    if (!data || size == 0) return false;
+    impl_->reader = MemoryReader{data, size, 0};
+    ov_callbacks callbacks{ReadCb, SeekCb, nullptr, TellCb};
+    if (ov_open_callbacks(&impl_->reader, &impl_->vf, nullptr, 0, callbacks) != 0) return false;
+    impl_->open = true;
+    vorbis_info* info = ov_info(&impl_->vf, -1);
+    if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0 ||
+        info->rate > 1000000) {
+        impl_ = std::make_unique<Impl>();
+        return false;
+    }
+    impl_->hertz = static_cast<int>(info->rate);
+    impl_->channels = info->channels;
+    return true;
+}
+
+int TOggDecoder::Hertz() const { return impl_->hertz; }
+
+int TOggDecoder::Format() const {
+    if (impl_->channels == 0) return 0;
+    return impl_->channels == 2 ? TAudioSample::SF_STEREO16LE : TAudioSample::SF_MONO16LE;
+}
+
+std::int64_t TOggDecoder::TotalFrames() const {
+    if (!impl_->open) return -1;
+    ogg_int64_t total = ov_pcm_total(&impl_->vf, -1);
+    return total >= 0 ? total : -1;
+}
+
+std::size_t TOggDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
+    if (!impl_->open || impl_->ended) return 0;
+    const std::size_t frameBytes = static_cast<std::size_t>(impl_->channels) * 2;
+    char* at = reinterpret_cast<char*>(out);
+    std::size_t left = maxFrames * frameBytes;
+    std::size_t done = 0;
+    int section = 0;
+    while (left >= frameBytes) {
+        int want = static_cast<int>(std::min<std::size_t>(left, 1 << 20));
+        long n = ov_read(&impl_->vf, at, want, 0, 2, 1, &section);
         // A damaged page reports a hole and decoding goes on after it; a stream that is nothing
         // but holes must still end.
-        if (n == OV_HOLE && ++holes < 64) continue;
-        if (n <= 0) break;
-        std::size_t count = static_cast<std::size_t>(n) / 2;
-        std::size_t at = sample->samples.size();
-        sample->samples.resize(at + count);
-        std::memcpy(sample->samples.data() + at, buf, count * 2);
+        if (n == OV_HOLE && ++impl_->holes < 64) continue;
+        if (n <= 0) {
+            impl_->ended = true;
+            break;
+        }
+        // ov_read hands out whole frames only.
+        at += n;
+        left -= static_cast<std::size_t>(n);
+        done += static_cast<std::size_t>(n);
     }
-    ov_clear(&vf);
+    return done / frameBytes;
+}
+
+std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size) {
+    TOggDecoder decoder;
+    if (!decoder.Open(data, size)) return nullptr;
+    auto sample = std::make_unique<TAudioSample>();
+    sample->hertz = decoder.Hertz();
+    sample->format = decoder.Format();
+    const int channels = decoder.Channels();
+    std::int64_t total = decoder.TotalFrames();
+    if (total > 0 && total < kMaxSamples / channels)
+        sample->samples.reserve(static_cast<std::size_t>(total) * channels);
+    constexpr std::size_t kChunk = 4096;
+    std::int16_t buf[kChunk * 2];
+    for (;;) {
+        std::size_t frames = decoder.Read(buf, kChunk);
+        if (frames == 0) break;
+        if (sample->samples.size() + frames * channels >= static_cast<std::size_t>(kMaxSamples))
+            return nullptr;
+        sample->samples.insert(sample->samples.end(), buf, buf + frames * channels);
+    }
     sample->length = static_cast<int>(sample->samples.size() / channels);
-    sample->samples.resize(static_cast<std::size_t>(sample->length) * channels);
     sample->capacity = sample->samples.size() * 2;
     if (sample->length == 0) return nullptr;
     return sample;
@@ -82,4 +144,24 @@ std::unique_ptr<TAudioSample> LoadAudioSample(const std::string& url) {
     TByteSource bytes;
     if (!OpenBytes(url, bytes)) return nullptr;
     return DecodeOggVorbis(bytes.data, bytes.size);
+}
+
+std::int64_t DecodeOggVorbisDiscarding(const std::uint8_t* data, std::size_t size) {
+    if (!data || size == 0) return -1;
+    MemoryReader reader{data, size, 0};
+    ov_callbacks callbacks{ReadCb, SeekCb, nullptr, TellCb};
+    OggVorbis_File vf;
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0) return -1;
+    char buf[16384];
+    std::int64_t bytes = 0;
+    int section = 0;
+    int holes = 0;
+    for (;;) {
+        long n = ov_read(&vf, buf, sizeof buf, 0, 2, 1, &section);
+        if (n == OV_HOLE && ++holes < 64) continue;
+        if (n <= 0) break;
+        bytes += n;
+    }
+    ov_clear(&vf);
+    return bytes;
 }

@@ -20,7 +20,36 @@ public:
     int Channels() const { return format == SF_STEREO16LE ? 2 : 1; }
 };
 
+// An Ogg Vorbis stream being decoded, for callers that choose where the PCM goes (several sounds
+// decoded at once straight into their final memory). The bytes must outlive the decoder.
+class TOggDecoder {
+public:
+    TOggDecoder();
+    ~TOggDecoder();
+    TOggDecoder(const TOggDecoder&) = delete;
+    TOggDecoder& operator=(const TOggDecoder&) = delete;
+
+    // False when the data is not a mono or stereo Ogg Vorbis stream.
+    bool Open(const std::uint8_t* data, std::size_t size);
+    int Hertz() const;
+    int Format() const;
+    int Channels() const { return Format() == TAudioSample::SF_STEREO16LE ? 2 : 1; }
+    // Frames the stream says it holds; -1 when it does not say.
+    std::int64_t TotalFrames() const;
+    // Decodes up to maxFrames frames into out; returns how many were written, 0 at the end.
+    std::size_t Read(std::int16_t* out, std::size_t maxFrames);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 // Decodes a whole Ogg Vorbis stream (mono or stereo) to 16-bit PCM; null when the data is not a
 // decodable Ogg Vorbis stream.
 std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size);
 std::unique_ptr<TAudioSample> LoadAudioSample(const std::string& url);
+
+// Decodes a stream into one small scratch buffer and keeps nothing: the least work any decode
+// of these bytes can do, for measuring the real loaders against. Returns the PCM bytes a full
+// decode holds, or -1 when the data does not decode.
+std::int64_t DecodeOggVorbisDiscarding(const std::uint8_t* data, std::size_t size);

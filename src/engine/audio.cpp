@@ -1,0 +1,258 @@
+#include "engine/audio.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "engine/audio_sample.h"
+#include "engine/openal_driver.h"
+#include "engine/stream.h"
+#include "engine/system.h"
+
+namespace {
+
+class TVectorSampleBuffer final : public TSampleBuffer {
+public:
+    TVectorSampleBuffer(int frameCount, int rate, int sampleFormat)
+        : TSampleBuffer(frameCount, rate, sampleFormat) {
+        sample.hertz = rate;
+        sample.format = sampleFormat;
+        sample.length = frameCount;
+        sample.samples.resize(static_cast<std::size_t>(frameCount) * sample.Channels());
+        sample.capacity = sample.samples.size() * 2;
+    }
+    std::int16_t* Data() override { return sample.samples.data(); }
+    TAudioSample sample;
+};
+
+class TNullChannel final : public TChannel {
+public:
+    void Stop() override {}
+    void SetPaused(bool) override {}
+    void SetVolume(float) override {}
+    void SetPan(float) override {}
+    void SetDepth(float) override {}
+    void SetRate(float) override {}
+    bool Playing() override { return false; }
+};
+
+class TNullSound final : public TSound {
+public:
+    std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
+        return Own(std::move(channel));
+    }
+    std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override {
+        return Own(std::move(channel));
+    }
+
+private:
+    static std::shared_ptr<TChannel> Own(std::shared_ptr<TChannel> channel) {
+        if (dynamic_cast<TNullChannel*>(channel.get())) return channel;
+        return std::make_shared<TNullChannel>();
+    }
+};
+
+class TNullAudioDriver final : public TAudioDriver {
+public:
+    std::string Name() const override { return "Null"; }
+    bool Startup() override { return true; }
+    void Shutdown() override {}
+    std::unique_ptr<TSound> CreateSound(const TAudioSample&, int) override {
+        return std::make_unique<TNullSound>();
+    }
+    using TAudioDriver::CreateSound;
+    std::shared_ptr<TChannel> AllocChannel() override { return std::make_shared<TNullChannel>(); }
+};
+
+std::unique_ptr<TAudioDriver>& Current() {
+    static std::unique_ptr<TAudioDriver> driver;
+    return driver;
+}
+
+}  // namespace
+
+std::unique_ptr<TSound> TSound::Load(const std::string& source, int flags) {
+    return ::LoadSound(source, flags);
+}
+
+std::unique_ptr<TSound> TAudioDriver::LoadSound(const std::string& source, int flags) {
+    std::unique_ptr<TAudioSample> sample = LoadAudioSample(source);
+    if (!sample) return nullptr;
+    return CreateSound(*sample, flags);
+}
+
+std::unique_ptr<TSampleBuffer> TAudioDriver::AllocSampleBuffer(int frames, int hertz, int format) {
+    return std::make_unique<TVectorSampleBuffer>(frames, hertz, format);
+}
+
+std::unique_ptr<TSound> TAudioDriver::CreateSound(TSampleBuffer& buffer, int frames, int flags) {
+    if (frames <= 0 || frames > buffer.frames) return nullptr;
+    auto* own = dynamic_cast<TVectorSampleBuffer*>(&buffer);
+    if (own && frames == buffer.frames) return CreateSound(own->sample, flags);
+    TAudioSample sample;
+    sample.hertz = buffer.hertz;
+    sample.format = buffer.format;
+    sample.length = frames;
+    const std::size_t count = static_cast<std::size_t>(frames) * sample.Channels();
+    sample.samples.assign(buffer.Data(), buffer.Data() + count);
+    sample.capacity = count * 2;
+    return CreateSound(sample, flags);
+}
+
+std::unique_ptr<TAudioDriver> CreateNullAudioDriver() {
+    return std::make_unique<TNullAudioDriver>();
+}
+
+TAudioDriver& AudioDriver() {
+    if (!Current()) SetAudioDriver(CreateOpenALDriver());
+    return *Current();
+}
+
+void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
+    static bool hooked = false;
+    if (!hooked) {
+        // The device is closed before the process goes, so its mixer thread never outlives it.
+        hooked = true;
+        AddExitHook(ShutdownAudio);
+    }
+    ShutdownAudio();
+    if (!driver || !driver->Startup()) {
+        driver = CreateNullAudioDriver();
+        driver->Startup();
+    }
+    Current() = std::move(driver);
+}
+
+void ShutdownAudio() {
+    if (!Current()) return;
+    Current()->Shutdown();
+    Current().reset();
+}
+
+std::unique_ptr<TSound> LoadSound(const std::string& source, int flags) {
+    return AudioDriver().LoadSound(source, flags);
+}
+
+std::shared_ptr<TChannel> AllocChannel() { return AudioDriver().AllocChannel(); }
+
+std::shared_ptr<TChannel> PlaySound(TSound* sound, std::shared_ptr<TChannel> channel) {
+    AudioDriver();
+    if (!sound) return channel;
+    return sound->Play(std::move(channel));
+}
+
+std::shared_ptr<TChannel> CueSound(TSound* sound, std::shared_ptr<TChannel> channel) {
+    AudioDriver();
+    if (!sound) return channel;
+    return sound->Cue(std::move(channel));
+}
+
+void StopChannel(TChannel* channel) {
+    if (channel) channel->Stop();
+}
+
+void PauseChannel(TChannel* channel) {
+    if (channel) channel->SetPaused(true);
+}
+
+void ResumeChannel(TChannel* channel) {
+    if (channel) channel->SetPaused(false);
+}
+
+void SetChannelVolume(TChannel* channel, float volume) {
+    if (channel) channel->SetVolume(volume);
+}
+
+bool ChannelPlaying(TChannel* channel) { return channel && channel->Playing(); }
+
+namespace {
+
+// One distinct source of a LoadSounds call.
+struct TDecodeJob {
+    std::string source;
+    TByteSource bytes;
+    TOggDecoder decoder;
+    bool opened = false;
+    // Where the PCM goes when the stream tells its length up front...
+    std::unique_ptr<TSampleBuffer> buffer;
+    std::size_t frames = 0;
+    // ...and a plain decode when it does not, or when it held more than it told.
+    std::unique_ptr<TAudioSample> sample;
+};
+
+void PrepareJob(TDecodeJob& job, TAudioDriver& driver) {
+    if (!OpenBytes(job.source, job.bytes)) return;
+    job.opened = job.decoder.Open(job.bytes.data, job.bytes.size);
+    if (!job.opened) return;
+    const std::int64_t total = job.decoder.TotalFrames();
+    if (total > 0 && total * job.decoder.Channels() < (std::int64_t{1} << 31))
+        job.buffer = driver.AllocSampleBuffer(static_cast<int>(total), job.decoder.Hertz(),
+                                              job.decoder.Format());
+}
+
+// Runs on any thread: touches only the job's own decoder and memory.
+void DecodeJob(TDecodeJob& job) {
+    if (!job.opened) return;
+    if (job.buffer) {
+        const auto room = static_cast<std::size_t>(job.buffer->frames);
+        job.frames = job.decoder.Read(job.buffer->Data(), room);
+        std::int16_t probe[2];
+        if (job.frames < room || job.decoder.Read(probe, 1) == 0) return;
+    }
+    job.sample = DecodeOggVorbis(job.bytes.data, job.bytes.size);
+}
+
+std::unique_ptr<TSound> SoundOf(TDecodeJob& job, TAudioDriver& driver, int flags) {
+    if (job.sample) return driver.CreateSound(*job.sample, flags);
+    if (job.buffer && job.frames > 0)
+        return driver.CreateSound(*job.buffer, static_cast<int>(job.frames), flags);
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<TSound>> LoadSounds(std::span<const TSoundRequest> requests,
+                                                int threads) {
+    TAudioDriver& driver = AudioDriver();
+    std::vector<std::unique_ptr<TDecodeJob>> jobs;
+    std::vector<std::size_t> jobOf;
+    for (const TSoundRequest& r : requests) {
+        auto same = std::find_if(jobs.begin(), jobs.end(),
+                                 [&](const auto& j) { return j->source == r.source; });
+        if (same == jobs.end()) {
+            jobs.push_back(std::make_unique<TDecodeJob>());
+            jobs.back()->source = r.source;
+            same = jobs.end() - 1;
+        }
+        jobOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
+    }
+
+    // Largest first, so the long pieces of music never end up last on one core while the
+    // other core idles.
+    std::vector<TDecodeJob*> order;
+    for (auto& j : jobs) {
+        PrepareJob(*j, driver);
+        order.push_back(j.get());
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TDecodeJob* a, const TDecodeJob* b) { return a->bytes.size > b->bytes.size; });
+
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < order.size(); i = next++) DecodeJob(*order[i]);
+    };
+    unsigned count = threads > 0 ? static_cast<unsigned>(threads)
+                                 : std::max(1u, std::thread::hardware_concurrency());
+    count = std::min<unsigned>(count, static_cast<unsigned>(std::max<std::size_t>(order.size(), 1)));
+    {
+        std::vector<std::jthread> helpers;
+        for (unsigned t = 1; t < count; ++t) helpers.emplace_back(work);
+        work();
+    }
+
+    std::vector<std::unique_ptr<TSound>> sounds;
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        sounds.push_back(SoundOf(*jobs[jobOf[i]], driver, requests[i].flags));
+    return sounds;
+}

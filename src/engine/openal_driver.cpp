@@ -1,0 +1,457 @@
+#include "engine/openal_driver.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <unordered_set>
+
+#include "engine/audio_sample.h"
+
+namespace {
+
+// AL_SOFT_map_buffer lets a decoder write straight into a buffer's storage instead of handing
+// OpenAL a copy. OpenAL Soft 1.19 has it as the experimental AL_SOFTX_map_buffer and its headers
+// do not declare it, so the entry points are looked up and proved on a tiny buffer first.
+using ALbitsSOFT = unsigned int;
+using BufferStorageFn = void(AL_APIENTRY*)(ALuint, ALenum, const ALvoid*, ALsizei, ALsizei,
+                                           ALbitsSOFT);
+using MapBufferFn = void*(AL_APIENTRY*)(ALuint, ALsizei, ALsizei, ALbitsSOFT);
+using UnmapBufferFn = void(AL_APIENTRY*)(ALuint);
+constexpr ALbitsSOFT kMapRead = 0x1;
+constexpr ALbitsSOFT kMapWrite = 0x2;
+
+class TOpenALChannel;
+
+// One open device with its context, and every AL object made on it. Sounds and channels hold it
+// weakly: once the driver shuts down they find it gone and do nothing.
+struct TALCore {
+    ALCdevice* device = nullptr;
+    ALCcontext* context = nullptr;
+    BufferStorageFn bufferStorage = nullptr;
+    MapBufferFn mapBuffer = nullptr;
+    UnmapBufferFn unmapBuffer = nullptr;
+    std::vector<ALuint> sources;
+    std::vector<ALuint> freeSources;
+    std::unordered_set<ALuint> buffers;
+    // Channels that were started. A fire-and-forget effect is held only here, so it plays to its
+    // end; once nobody else holds a channel and it is not playing, it can never be heard again
+    // and its source goes back to the pool.
+    std::vector<std::shared_ptr<TOpenALChannel>> live;
+
+    ~TALCore() { Close(); }
+    bool Open() const { return device != nullptr; }
+    bool CanMap() const { return mapBuffer != nullptr; }
+    void ProbeMapping();
+    ALuint AcquireSource();
+    void ReleaseSource(ALuint source) { freeSources.push_back(source); }
+    void Keep(const std::shared_ptr<TOpenALChannel>& channel);
+    void Sweep();
+    void Close();
+};
+
+ALenum AlFormat(int format) {
+    return format == TAudioSample::SF_STEREO16LE ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+}
+
+int ChannelsOf(int format) { return format == TAudioSample::SF_STEREO16LE ? 2 : 1; }
+
+// Bytes of frames x format, or -1 when OpenAL cannot take that many.
+long long PcmBytes(int frames, int format) {
+    long long bytes = static_cast<long long>(frames) * ChannelsOf(format) * 2;
+    return frames > 0 && bytes <= INT_MAX ? bytes : -1;
+}
+
+// Owns one AL buffer; sounds and the channels playing them share it, so it is deleted only when
+// no source has it attached.
+struct TALBuffer {
+    TALBuffer(const std::shared_ptr<TALCore>& owner, ALuint buffer) : core(owner), id(buffer) {
+        owner->buffers.insert(buffer);
+    }
+    ~TALBuffer() {
+        auto owner = core.lock();
+        if (!owner || !owner->Open()) return;
+        alDeleteBuffers(1, &id);
+        owner->buffers.erase(id);
+    }
+    TALBuffer(const TALBuffer&) = delete;
+    TALBuffer& operator=(const TALBuffer&) = delete;
+    std::weak_ptr<TALCore> core;
+    ALuint id;
+};
+
+std::shared_ptr<TALBuffer> NewBuffer(const std::shared_ptr<TALCore>& core) {
+    ALuint id = 0;
+    alGetError();
+    alGenBuffers(1, &id);
+    if (alGetError() != AL_NO_ERROR) return nullptr;
+    return std::make_shared<TALBuffer>(core, id);
+}
+
+// A buffer holding a copy of pcm. Kept readable where the device allows it.
+std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALCore>& core, const std::int16_t* pcm,
+                                  int frames, int hertz, int format) {
+    const long long bytes = PcmBytes(frames, format);
+    if (!core || !core->Open() || bytes < 0) return nullptr;
+    auto buffer = NewBuffer(core);
+    if (!buffer) return nullptr;
+    if (core->bufferStorage)
+        core->bufferStorage(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz,
+                            kMapRead);
+    else
+        alBufferData(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz);
+    if (alGetError() != AL_NO_ERROR) return nullptr;
+    return buffer;
+}
+
+class TOpenALChannel final : public TChannel, public std::enable_shared_from_this<TOpenALChannel> {
+public:
+    explicit TOpenALChannel(std::weak_ptr<TALCore> core) : core_(std::move(core)) {}
+    ~TOpenALChannel() override { Release(); }
+
+    // Puts buffer on the channel from its start, playing or cued.
+    void Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused);
+    bool BelongsTo(const std::shared_ptr<TALCore>& core) const { return core_.lock() == core; }
+
+    void Stop() override { Release(); }
+    void SetPaused(bool paused) override;
+    void SetVolume(float volume) override {
+        volume_ = std::max(0.0f, volume);
+        if (Live()) alSourcef(source_, AL_GAIN, volume_);
+    }
+    void SetPan(float pan) override {
+        pan_ = std::clamp(pan, -1.0f, 1.0f);
+        if (Live()) alSource3f(source_, AL_POSITION, pan_, 0.0f, depth_);
+    }
+    void SetDepth(float depth) override {
+        depth_ = std::clamp(depth, -1.0f, 1.0f);
+        if (Live()) alSource3f(source_, AL_POSITION, pan_, 0.0f, depth_);
+    }
+    void SetRate(float rate) override {
+        rate_ = std::max(0.01f, rate);
+        if (Live()) alSourcef(source_, AL_PITCH, rate_);
+    }
+    bool Playing() override { return Live() && State() == AL_PLAYING; }
+
+private:
+    // True when the channel has a source on an open device.
+    bool Live() const {
+        if (!source_) return false;
+        auto core = core_.lock();
+        return core && core->Open();
+    }
+    ALint State() const {
+        ALint state = AL_INITIAL;
+        alGetSourcei(source_, AL_SOURCE_STATE, &state);
+        return state;
+    }
+    void Apply() const;
+    // Ends what plays and gives the source back.
+    void Release();
+
+    std::weak_ptr<TALCore> core_;
+    ALuint source_ = 0;
+    std::shared_ptr<TALBuffer> buffer_;
+    bool cued_ = false;
+    float volume_ = 1;
+    float pan_ = 0;
+    float depth_ = 0;
+    float rate_ = 1;
+};
+
+void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused) {
+    Release();
+    auto core = core_.lock();
+    if (!core || !core->Open()) return;
+    source_ = core->AcquireSource();
+    // With every source in use the channel stays silent rather than cutting another sound off.
+    if (!source_) return;
+    buffer_ = buffer;
+    alSourcei(source_, AL_BUFFER, static_cast<ALint>(buffer->id));
+    alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+    Apply();
+    if (paused)
+        cued_ = true;
+    else
+        alSourcePlay(source_);
+    core->Keep(shared_from_this());
+}
+
+void TOpenALChannel::Apply() const {
+    // A flat mix: the listener hears every voice at its gain, wherever it sits.
+    alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
+    alSource3f(source_, AL_POSITION, pan_, 0.0f, depth_);
+    alSourcef(source_, AL_GAIN, volume_);
+    alSourcef(source_, AL_PITCH, rate_);
+}
+
+void TOpenALChannel::SetPaused(bool paused) {
+    if (!Live()) return;
+    const ALint state = State();
+    if (paused) {
+        if (state == AL_PLAYING) alSourcePause(source_);
+        return;
+    }
+    // A finished or stopped sound stays so: only a cued or paused one goes on.
+    if (state == AL_PAUSED || (state == AL_INITIAL && cued_)) {
+        cued_ = false;
+        alSourcePlay(source_);
+    }
+}
+
+void TOpenALChannel::Release() {
+    cued_ = false;
+    if (source_) {
+        auto core = core_.lock();
+        if (core && core->Open()) {
+            alSourceStop(source_);
+            alSourcei(source_, AL_BUFFER, 0);
+            core->ReleaseSource(source_);
+        }
+        source_ = 0;
+    }
+    buffer_.reset();
+}
+
+void TALCore::ProbeMapping() {
+    if (!alIsExtensionPresent("AL_SOFT_map_buffer") && !alIsExtensionPresent("AL_SOFTX_map_buffer"))
+        return;
+    auto storage = reinterpret_cast<BufferStorageFn>(alGetProcAddress("alBufferStorageSOFT"));
+    auto map = reinterpret_cast<MapBufferFn>(alGetProcAddress("alMapBufferSOFT"));
+    auto unmap = reinterpret_cast<UnmapBufferFn>(alGetProcAddress("alUnmapBufferSOFT"));
+    if (!storage || !map || !unmap) return;
+    const std::int16_t probe[2] = {1234, -1234};
+    ALuint id = 0;
+    alGetError();
+    alGenBuffers(1, &id);
+    if (alGetError() != AL_NO_ERROR) return;
+    storage(id, AL_FORMAT_MONO16, probe, sizeof probe, 22050, kMapRead | kMapWrite);
+    void* at = alGetError() == AL_NO_ERROR ? map(id, 0, sizeof probe, kMapRead | kMapWrite) : nullptr;
+    const bool works = at && alGetError() == AL_NO_ERROR && std::memcmp(at, probe, sizeof probe) == 0;
+    if (at) unmap(id);
+    alDeleteBuffers(1, &id);
+    alGetError();
+    if (!works) return;
+    bufferStorage = storage;
+    mapBuffer = map;
+    unmapBuffer = unmap;
+}
+
+ALuint TALCore::AcquireSource() {
+    Sweep();
+    if (!freeSources.empty()) {
+        ALuint id = freeSources.back();
+        freeSources.pop_back();
+        return id;
+    }
+    ALuint id = 0;
+    alGetError();
+    alGenSources(1, &id);
+    if (alGetError() != AL_NO_ERROR) return 0;
+    sources.push_back(id);
+    return id;
+}
+
+void TALCore::Keep(const std::shared_ptr<TOpenALChannel>& channel) {
+    if (std::find(live.begin(), live.end(), channel) == live.end()) live.push_back(channel);
+}
+
+void TALCore::Sweep() {
+    // Erasing runs the channels' destructors, which hand their sources back to freeSources.
+    std::erase_if(live, [](const std::shared_ptr<TOpenALChannel>& c) {
+        return c.use_count() == 1 && !c->Playing();
+    });
+}
+
+void TALCore::Close() {
+    if (!device) return;
+    std::vector<std::shared_ptr<TOpenALChannel>> dying;
+    dying.swap(live);
+    dying.clear();
+    for (ALuint s : sources) {
+        alSourceStop(s);
+        alSourcei(s, AL_BUFFER, 0);
+    }
+    if (!sources.empty()) alDeleteSources(static_cast<ALsizei>(sources.size()), sources.data());
+    for (ALuint b : buffers) alDeleteBuffers(1, &b);
+    sources.clear();
+    freeSources.clear();
+    buffers.clear();
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context);
+    alcCloseDevice(device);
+    context = nullptr;
+    device = nullptr;
+}
+
+class TOpenALSound final : public TSound {
+public:
+    TOpenALSound(std::shared_ptr<TALBuffer> buffer, int flags)
+        : buffer_(std::move(buffer)), loop_((flags & SOUND_LOOP) != 0) {}
+    std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
+        return Start(std::move(channel), false);
+    }
+    std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override {
+        return Start(std::move(channel), true);
+    }
+    const TALBuffer& Buffer() const { return *buffer_; }
+
+private:
+    std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
+        auto core = buffer_->core.lock();
+        auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
+        if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
+        own->Start(buffer_, loop_, paused);
+        return own;
+    }
+    std::shared_ptr<TALBuffer> buffer_;
+    bool loop_;
+};
+
+// Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when the
+// device cannot map.
+class TALSampleBuffer final : public TSampleBuffer {
+public:
+    TALSampleBuffer(std::shared_ptr<TALCore> core, int frameCount, int rate, int sampleFormat)
+        : TSampleBuffer(frameCount, rate, sampleFormat), core_(std::move(core)) {
+        const long long bytes = PcmBytes(frameCount, sampleFormat);
+        if (core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
+        if (!mapped_) plain_.resize(static_cast<std::size_t>(frameCount) * ChannelsOf(sampleFormat));
+    }
+    ~TALSampleBuffer() override { Unmap(); }
+    std::int16_t* Data() override { return mapped_ ? mapped_ : plain_.data(); }
+
+    // The finished AL buffer holding the first frames; every later call hands out the same one.
+    std::shared_ptr<TALBuffer> Finish(int frames);
+
+private:
+    void MapStorage(ALsizei bytes);
+    void Unmap() {
+        if (mapped_ && core_->Open()) core_->unmapBuffer(storage_->id);
+        mapped_ = nullptr;
+    }
+
+    std::shared_ptr<TALCore> core_;
+    std::shared_ptr<TALBuffer> storage_;
+    std::int16_t* mapped_ = nullptr;
+    std::vector<std::int16_t> plain_;
+    std::shared_ptr<TALBuffer> finished_;
+};
+
+void TALSampleBuffer::MapStorage(ALsizei bytes) {
+    storage_ = NewBuffer(core_);
+    if (!storage_) return;
+    const ALbitsSOFT access = kMapRead | kMapWrite;
+    core_->bufferStorage(storage_->id, AlFormat(format), nullptr, bytes, hertz, access);
+    void* at = alGetError() == AL_NO_ERROR ? core_->mapBuffer(storage_->id, 0, bytes, access) : nullptr;
+    if (alGetError() == AL_NO_ERROR && at) {
+        mapped_ = static_cast<std::int16_t*>(at);
+        return;
+    }
+    storage_.reset();
+}
+
+std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
+    if (finished_ || frames <= 0 || frames > this->frames || !core_->Open()) return finished_;
+    if (!mapped_) {
+        finished_ = Upload(core_, plain_.data(), frames, hertz, format);
+        plain_ = {};
+        return finished_;
+    }
+    if (frames == this->frames) {
+        Unmap();
+        finished_ = storage_;
+        return finished_;
+    }
+    // The stream ended before the length it announced: keep exactly what was decoded.
+    std::vector<std::int16_t> decoded(mapped_, mapped_ + static_cast<std::size_t>(frames) * ChannelsOf(format));
+    Unmap();
+    storage_.reset();
+    finished_ = Upload(core_, decoded.data(), frames, hertz, format);
+    return finished_;
+}
+
+class TOpenALDriver final : public TAudioDriver {
+public:
+    explicit TOpenALDriver(std::string device) : device_(std::move(device)) {}
+    ~TOpenALDriver() override { Shutdown(); }
+
+    std::string Name() const override { return "OpenAL"; }
+    bool Startup() override;
+    void Shutdown() override {
+        if (core_) core_->Close();
+        core_.reset();
+    }
+    std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) override {
+        if (sample.length <= 0 || sample.samples.size() < static_cast<std::size_t>(sample.length) * sample.Channels())
+            return nullptr;
+        auto buffer = Upload(core_, sample.samples.data(), sample.length, sample.hertz, sample.format);
+        if (!buffer) return nullptr;
+        return std::make_unique<TOpenALSound>(std::move(buffer), flags);
+    }
+    std::shared_ptr<TChannel> AllocChannel() override {
+        return std::make_shared<TOpenALChannel>(core_);
+    }
+    std::unique_ptr<TSampleBuffer> AllocSampleBuffer(int frames, int hertz, int format) override {
+        if (!core_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
+        return std::make_unique<TALSampleBuffer>(core_, frames, hertz, format);
+    }
+    std::unique_ptr<TSound> CreateSound(TSampleBuffer& buffer, int frames, int flags) override {
+        auto* own = dynamic_cast<TALSampleBuffer*>(&buffer);
+        if (!own) return TAudioDriver::CreateSound(buffer, frames, flags);
+        auto finished = own->Finish(frames);
+        if (!finished) return nullptr;
+        return std::make_unique<TOpenALSound>(std::move(finished), flags);
+    }
+
+private:
+    std::string device_;
+    std::shared_ptr<TALCore> core_;
+};
+
+bool TOpenALDriver::Startup() {
+    if (core_) return true;
+    ALCdevice* device = alcOpenDevice(device_.empty() ? nullptr : device_.c_str());
+    if (!device) return false;
+    ALCcontext* context = alcCreateContext(device, nullptr);
+    if (!context || !alcMakeContextCurrent(context)) {
+        if (context) alcDestroyContext(context);
+        alcCloseDevice(device);
+        return false;
+    }
+    core_ = std::make_shared<TALCore>();
+    core_->device = device;
+    core_->context = context;
+    core_->ProbeMapping();
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<TAudioDriver> CreateOpenALDriver(const std::string& device) {
+    return std::make_unique<TOpenALDriver>(device);
+}
+
+bool ReadOpenALSound(const TSound& sound, std::vector<std::int16_t>& pcm, int& hertz, int& format) {
+    auto* own = dynamic_cast<const TOpenALSound*>(&sound);
+    if (!own) return false;
+    const TALBuffer& buffer = own->Buffer();
+    auto core = buffer.core.lock();
+    if (!core || !core->Open() || !core->CanMap()) return false;
+    ALint size = 0, rate = 0, channels = 0;
+    alGetBufferi(buffer.id, AL_SIZE, &size);
+    alGetBufferi(buffer.id, AL_FREQUENCY, &rate);
+    alGetBufferi(buffer.id, AL_CHANNELS, &channels);
+    alGetError();
+    void* at = core->mapBuffer(buffer.id, 0, size, kMapRead);
+    if (!at || alGetError() != AL_NO_ERROR) return false;
+    pcm.resize(static_cast<std::size_t>(size) / 2);
+    std::memcpy(pcm.data(), at, pcm.size() * 2);
+    core->unmapBuffer(buffer.id);
+    hertz = rate;
+    format = channels == 2 ? TAudioSample::SF_STEREO16LE : TAudioSample::SF_MONO16LE;
+    return true;
+}

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "engine/audio.h"
+#include "engine/audio_sample.h"
+#include "engine/openal_driver.h"
+#include "engine/stream.h"
+#include "support/audio_recording_driver.h"
+#include "support/audio_wave.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+void Wait(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
+
+// Polls until the channel stops playing, for at most limit.
+bool EndsWithin(TChannel& channel, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (channel.Playing()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        Wait(5ms);
+    }
+    return true;
+}
+
+TEST(AudioSample, DecodesMonoAndStereoAtTheStreamsRate) {
+    auto mono = LoadAudioSample(AudioFixture("tone.ogg"));
+    ASSERT_NE(mono, nullptr);
+    EXPECT_EQ(mono->format, TAudioSample::SF_MONO16LE);
+    EXPECT_EQ(mono->hertz, 22050);
+    EXPECT_EQ(mono->length, 11025);
+    EXPECT_EQ(mono->capacity, 11025u * 2);
+
+    auto stereo = LoadAudioSample(AudioFixture("chord.ogg"));
+    ASSERT_NE(stereo, nullptr);
+    EXPECT_EQ(stereo->format, TAudioSample::SF_STEREO16LE);
+    EXPECT_EQ(stereo->hertz, 44100);
+    EXPECT_EQ(stereo->length, 44100);
+    EXPECT_EQ(stereo->samples.size(), 44100u * 2);
+}
+
+TEST(AudioSample, DataThatIsNotOggVorbisGivesNull) {
+    const std::uint8_t text[] = "OggS but not really a stream at all";
+    EXPECT_EQ(DecodeOggVorbis(text, sizeof text), nullptr);
+    EXPECT_EQ(DecodeOggVorbis(nullptr, 0), nullptr);
+    EXPECT_EQ(LoadAudioSample(AudioFixture("missing.ogg")), nullptr);
+    std::vector<std::uint8_t> head = ReadAudioFixture("tone.ogg");
+    head.resize(60);  // inside the first header page
+    EXPECT_EQ(DecodeOggVorbis(head.data(), head.size()), nullptr);
+}
+
+TEST(AudioSample, DecoderGivesTheSamePcmHoweverTheReadsAreSplit) {
+    std::vector<std::uint8_t> bytes = ReadAudioFixture("chord.ogg");
+    auto whole = DecodeOggVorbis(bytes.data(), bytes.size());
+    ASSERT_NE(whole, nullptr);
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{7}, std::size_t{100000}}) {
+        TOggDecoder decoder;
+        ASSERT_TRUE(decoder.Open(bytes.data(), bytes.size()));
+        EXPECT_EQ(decoder.TotalFrames(), whole->length);
+        std::vector<std::int16_t> pcm;
+        std::vector<std::int16_t> buf(chunk * 2);
+        while (std::size_t n = decoder.Read(buf.data(), chunk)) pcm.insert(pcm.end(), buf.begin(), buf.begin() + n * 2);
+        EXPECT_EQ(pcm, whole->samples) << "chunk " << chunk;
+    }
+}
+
+TEST(AudioSample, DiscardingDecodeCountsTheBytesAFullDecodeHolds) {
+    std::vector<std::uint8_t> bytes = ReadAudioFixture("chord.ogg");
+    EXPECT_EQ(DecodeOggVorbisDiscarding(bytes.data(), bytes.size()), 44100 * 4);
+    EXPECT_EQ(DecodeOggVorbisDiscarding(bytes.data(), 20), -1);
+}
+
+// The real OpenAL driver; the tests run it on OpenAL Soft's null output.
+class AudioOpenAL : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetAudioDriver(CreateOpenALDriver());
+        ASSERT_EQ(AudioDriver().Name(), "OpenAL")
+            << "no OpenAL device opened; run with ALSOFT_DRIVERS=null as CTest does";
+        tone_ = LoadSound(AudioFixture("tone.ogg"));
+        blip_ = LoadSound(AudioFixture("blip.ogg"));
+        ASSERT_NE(tone_, nullptr);
+        ASSERT_NE(blip_, nullptr);
+    }
+    void TearDown() override {
+        tone_.reset();
+        blip_.reset();
+        ShutdownAudio();
+        ClearIncbins();
+    }
+    std::unique_ptr<TSound> tone_;
+    std::unique_ptr<TSound> blip_;
+};
+
+TEST_F(AudioOpenAL, CuedChannelWaitsForResume) {
+    auto channel = CueSound(tone_.get());
+    ASSERT_NE(channel, nullptr);
+    EXPECT_FALSE(channel->Playing());
+    Wait(100ms);
+    EXPECT_FALSE(channel->Playing());
+    SetChannelVolume(channel.get(), 0.36f);
+    ResumeChannel(channel.get());
+    EXPECT_TRUE(channel->Playing());
+    EXPECT_TRUE(EndsWithin(*channel, 2s));
+}
+
+TEST_F(AudioOpenAL, PauseHoldsAndResumeContinuesButStopIsFinal) {
+    auto channel = PlaySound(tone_.get());
+    EXPECT_TRUE(channel->Playing());
+    PauseChannel(channel.get());
+    EXPECT_FALSE(channel->Playing());
+    // Held for longer than the whole sound: it must still be there to continue.
+    Wait(600ms);
+    ResumeChannel(channel.get());
+    EXPECT_TRUE(channel->Playing());
+    StopChannel(channel.get());
+    EXPECT_FALSE(channel->Playing());
+    ResumeChannel(channel.get());
+    EXPECT_FALSE(channel->Playing());
+}
+
+TEST_F(AudioOpenAL, OnlyTheLoopFlagRepeats) {
+    auto once = PlaySound(blip_.get());
+    auto looped = LoadSound(AudioFixture("blip.ogg"), SOUND_LOOP);
+    auto loop = PlaySound(looped.get());
+    EXPECT_TRUE(EndsWithin(*once, 1s));
+    Wait(100ms);
+    EXPECT_TRUE(loop->Playing());
+    // A finished channel does not come back by resuming.
+    ResumeChannel(once.get());
+    EXPECT_FALSE(once->Playing());
+}
+
+TEST_F(AudioOpenAL, PlayingOnAGivenChannelReusesItFromTheStart) {
+    auto channel = PlaySound(blip_.get());
+    ASSERT_TRUE(EndsWithin(*channel, 1s));
+    EXPECT_EQ(PlaySound(tone_.get(), channel), channel);
+    EXPECT_TRUE(channel->Playing());
+    EXPECT_EQ(CueSound(blip_.get(), channel), channel);
+    EXPECT_FALSE(channel->Playing());
+    // A channel of another driver is not taken over.
+    auto foreign = CreateNullAudioDriver()->AllocChannel();
+    auto other = PlaySound(blip_.get(), foreign);
+    EXPECT_NE(other, foreign);
+    EXPECT_TRUE(other->Playing());
+}
+
+TEST_F(AudioOpenAL, IdleChannelsAndNullSoundsDoNothing) {
+    auto idle = AllocChannel();
+    EXPECT_FALSE(idle->Playing());
+    ResumeChannel(idle.get());
+    EXPECT_FALSE(idle->Playing());
+    EXPECT_EQ(PlaySound(nullptr), nullptr);
+    EXPECT_EQ(CueSound(nullptr, idle), idle);
+    StopChannel(nullptr);
+    PauseChannel(nullptr);
+    ResumeChannel(nullptr);
+    SetChannelVolume(nullptr, 1);
+    EXPECT_FALSE(ChannelPlaying(nullptr));
+    EXPECT_EQ(LoadSound(AudioFixture("missing.ogg")), nullptr);
+}
+
+// An hour of play fires many thousands of effects while OpenAL has a few hundred sources.
+TEST_F(AudioOpenAL, FinishedEffectsGiveTheirSourcesBack) {
+    int silent = 0;
+    for (int batch = 0; batch < 30; ++batch) {
+        for (int i = 0; i < 100; ++i)
+            if (!PlaySound(blip_.get())->Playing()) ++silent;
+        Wait(80ms);
+    }
+    EXPECT_EQ(silent, 0);
+}
+
+TEST_F(AudioOpenAL, DroppedCuedAndPausedChannelsGiveTheirSourcesBack) {
+    // Nobody can ever resume these, so they must not hold on to a source.
+    for (int i = 0; i < 300; ++i) {
+        PauseChannel(PlaySound(tone_.get()).get());
+        CueSound(tone_.get());
+    }
+    auto channel = PlaySound(tone_.get());
+    EXPECT_TRUE(channel->Playing());
+}
+
+TEST_F(AudioOpenAL, WithEverySourceBusyANewChannelIsSilentNotBroken) {
+    std::vector<std::shared_ptr<TChannel>> held;
+    for (int i = 0; i < 400; ++i) held.push_back(PlaySound(tone_.get()));
+    EXPECT_TRUE(held.front()->Playing());
+    EXPECT_FALSE(held.back()->Playing());
+    // Dropped, they play to their end and then hand their sources back.
+    held.clear();
+    Wait(700ms);
+    EXPECT_TRUE(PlaySound(tone_.get())->Playing());
+}
+
+TEST_F(AudioOpenAL, SoundsAndChannelsOutliveTheDriverSafely) {
+    auto channel = PlaySound(tone_.get());
+    auto cued = CueSound(blip_.get());
+    ShutdownAudio();
+    EXPECT_FALSE(channel->Playing());
+    ResumeChannel(cued.get());
+    SetChannelVolume(channel.get(), 0.5f);
+    EXPECT_FALSE(cued->Playing());
+    // Selecting again gives a fresh device; the old sound stays quiet on it.
+    EXPECT_EQ(AudioDriver().Name(), "OpenAL");
+    auto again = PlaySound(tone_.get());
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->Playing());
+}
+
+TEST_F(AudioOpenAL, LoadSoundsMatchesLoadSoundSampleForSample) {
+    std::vector<std::uint8_t> tone = ReadAudioFixture("tone.ogg");
+    std::vector<std::uint8_t> chord = ReadAudioFixture("chord.ogg");
+    // A damaged page in the middle: decoding skips it and the stream no longer tells its length.
+    std::vector<std::uint8_t> damaged = ReadAudioFixture("noise.ogg");
+    for (std::size_t i = 9000; i < 9040; ++i) damaged[i] ^= 0x5a;
+    RegisterIncbin("tone.ogg", tone.data(), tone.size());
+    RegisterIncbin("chord.ogg", chord.data(), chord.size());
+    RegisterIncbin("damaged.ogg", damaged.data(), damaged.size());
+    const std::vector<TSoundRequest> requests = {{"incbin::tone.ogg", 0},
+                                                 {"incbin::chord.ogg", SOUND_LOOP},
+                                                 {"incbin::missing.ogg", 0},
+                                                 {"incbin::damaged.ogg", 0},
+                                                 {"incbin::chord.ogg", 0}};
+    for (int threads : {1, 2, 5}) {
+        auto sounds = LoadSounds(requests, threads);
+        ASSERT_EQ(sounds.size(), requests.size());
+        EXPECT_EQ(sounds[2], nullptr);
+        for (std::size_t i : {0u, 1u, 3u, 4u}) {
+            ASSERT_NE(sounds[i], nullptr) << i;
+            auto expected = LoadAudioSample(requests[i].source);
+            ASSERT_NE(expected, nullptr);
+            std::vector<std::int16_t> pcm;
+            int hertz = 0, format = 0;
+            ASSERT_TRUE(ReadOpenALSound(*sounds[i], pcm, hertz, format));
+            EXPECT_EQ(hertz, expected->hertz);
+            EXPECT_EQ(format, expected->format);
+            EXPECT_EQ(pcm, expected->samples) << requests[i].source << " on " << threads;
+        }
+        EXPECT_TRUE(PlaySound(sounds[4].get())->Playing());
+    }
+}
+
+TEST(AudioDrivers, NullStandsInWhenNoDeviceOpens) {
+    SetAudioDriver(CreateOpenALDriver("Kestrune: no such device"));
+    EXPECT_EQ(AudioDriver().Name(), "Null");
+    // Still decodes, so a broken file still shows up as a null sound.
+    auto sound = LoadSound(AudioFixture("tone.ogg"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(LoadSound(AudioFixture("missing.ogg")), nullptr);
+    auto channel = CueSound(sound.get());
+    ASSERT_NE(channel, nullptr);
+    ResumeChannel(channel.get());
+    SetChannelVolume(channel.get(), 0.5f);
+    EXPECT_FALSE(channel->Playing());
+    EXPECT_EQ(PlaySound(sound.get(), channel), channel);
+    SetAudioDriver(nullptr);
+    EXPECT_EQ(AudioDriver().Name(), "Null");
+    ShutdownAudio();
+}
+
+[[noreturn]] void PickOnFirstUse(const char* backends, const std::string& driver) {
+    setenv("ALSOFT_DRIVERS", backends, 1);
+    auto sound = LoadSound(AudioFixture("tone.ogg"));
+    auto channel = PlaySound(sound.get());
+    const std::string name = AudioDriver().Name();
+    std::fprintf(stderr, "picked %s\n", name.c_str());
+    ExitChild(name == driver && sound && channel);
+}
+
+// OpenAL reads its driver list once per process, so the first-use choice is made in a fresh one.
+void ExpectFirstUsePicks(const char* backends, const char* driver) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(PickOnFirstUse(backends, driver), ::testing::ExitedWithCode(0), "picked");
+}
+
+TEST(AudioDrivers, FirstUsePicksOpenALWhenADeviceOpens) { ExpectFirstUsePicks("null", "OpenAL"); }
+
+TEST(AudioDrivers, FirstUseFallsBackToNullWithoutADevice) {
+    ExpectFirstUsePicks("kestrune-no-such-backend", "Null");
+}
+
+TEST(AudioDrivers, LoadSoundsHandsDecodedPcmToAnyDriver) {
+    AudioRecordingDriver& driver = InstallRecordingAudioDriver();
+    std::vector<std::uint8_t> chord = ReadAudioFixture("chord.ogg");
+    RegisterIncbin("chord.ogg", chord.data(), chord.size());
+    const std::vector<TSoundRequest> requests = {{"incbin::chord.ogg", 0},
+                                                 {"incbin::chord.ogg", SOUND_LOOP}};
+    auto sounds = LoadSounds(requests, 2);
+    auto expected = LoadAudioSample("incbin::chord.ogg");
+    ASSERT_NE(expected, nullptr);
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        auto* sound = dynamic_cast<RecordedSound*>(sounds[i].get());
+        ASSERT_NE(sound, nullptr);
+        EXPECT_EQ(sound->flags, requests[i].flags);
+        EXPECT_EQ(sound->pcm.samples, expected->samples);
+        EXPECT_EQ(sound->pcm.length, expected->length);
+    }
+    EXPECT_EQ(driver.soundsCreated, 2);
+    ShutdownAudio();
+    ClearIncbins();
+}
+
+}  // namespace
