@@ -143,6 +143,14 @@ TEST_F(AudioOpenAL, PlayingOnAGivenChannelReusesItFromTheStart) {
     EXPECT_TRUE(channel->Playing());
     EXPECT_EQ(CueSound(blip_.get(), channel), channel);
     EXPECT_FALSE(channel->Playing());
+    ResumeChannel(channel.get());
+    EXPECT_TRUE(channel->Playing());
+    // A cue on a source that an earlier channel gave back waits and starts the same way.
+    StopChannel(channel.get());
+    auto recycled = CueSound(tone_.get());
+    EXPECT_FALSE(recycled->Playing());
+    ResumeChannel(recycled.get());
+    EXPECT_TRUE(recycled->Playing());
     // A channel of another driver is not taken over.
     auto foreign = CreateNullAudioDriver()->AllocChannel();
     auto other = PlaySound(blip_.get(), foreign);

@@ -207,7 +207,9 @@ void TOpenALChannel::Release() {
     if (source_) {
         auto core = core_.lock();
         if (core && core->Open()) {
-            alSourceStop(source_);
+            // Rewound rather than stopped: a source comes back from the pool in its initial
+            // state, which is what a cue on it waits in.
+            alSourceRewind(source_);
             alSourcei(source_, AL_BUFFER, 0);
             core->ReleaseSource(source_);
         }

@@ -1,19 +1,31 @@
 #include "support/audio_recording_driver.h"
 
+namespace {
+std::shared_ptr<RecordedChannel> NewChannel(const std::weak_ptr<AudioRecord>& record) {
+    auto channel = std::make_shared<RecordedChannel>(record);
+    if (auto r = record.lock()) r->channels.push_back(channel);
+    return channel;
+}
+}  // namespace
+
+void RecordedChannel::Log(const char* op, float value) {
+    if (auto r = record_.lock()) r->Add({op, sound, this, value});
+}
+
 void RecordedChannel::Stop() {
     mode = Mode::STOPPED;
-    log_->push_back({"stop", sound, this, 0});
+    Log("stop");
 }
 
 void RecordedChannel::SetPaused(bool paused) {
     if (paused && mode == Mode::PLAYING) mode = Mode::PAUSED;
     if (!paused && (mode == Mode::PAUSED || mode == Mode::CUED)) mode = Mode::PLAYING;
-    log_->push_back({paused ? "pause" : "resume", sound, this, 0});
+    Log(paused ? "pause" : "resume");
 }
 
 void RecordedChannel::SetVolume(float value) {
     volume = value;
-    log_->push_back({"volume", sound, this, value});
+    Log("volume", value);
 }
 
 std::shared_ptr<TChannel> RecordedSound::Play(std::shared_ptr<TChannel> channel) {
@@ -26,31 +38,29 @@ std::shared_ptr<TChannel> RecordedSound::Cue(std::shared_ptr<TChannel> channel) 
 
 std::shared_ptr<TChannel> RecordedSound::Start(std::shared_ptr<TChannel> channel, bool cued) {
     auto own = std::dynamic_pointer_cast<RecordedChannel>(channel);
-    if (!own) own = std::make_shared<RecordedChannel>(log_);
+    if (!own) own = NewChannel(record_);
     own->mode = cued ? RecordedChannel::Mode::CUED : RecordedChannel::Mode::PLAYING;
     own->sound = this;
-    log_->push_back({cued ? "cue" : "play", this, own.get(), 0});
+    own->Log(cued ? "cue" : "play");
     return own;
 }
 
 std::unique_ptr<TSound> AudioRecordingDriver::CreateSound(const TAudioSample& sample, int flags) {
     ++soundsCreated;
-    auto sound = std::make_unique<RecordedSound>(log_, "decoded", flags);
+    auto sound = std::make_unique<RecordedSound>(record_, "decoded", flags);
     sound->pcm = sample;
     return sound;
 }
 
-std::shared_ptr<TChannel> AudioRecordingDriver::AllocChannel() {
-    return std::make_shared<RecordedChannel>(log_);
-}
+std::shared_ptr<TChannel> AudioRecordingDriver::AllocChannel() { return NewChannel(record_); }
 
 std::unique_ptr<TSound> AudioRecordingDriver::MakeSound(const std::string& name, int flags) {
-    return std::make_unique<RecordedSound>(log_, name, flags);
+    return std::make_unique<RecordedSound>(record_, name, flags);
 }
 
 AudioLog AudioRecordingDriver::Calls(const std::string& op) const {
     AudioLog out;
-    for (const AudioCall& c : *log_)
+    for (const AudioCall& c : record_->calls)
         if (c.op == op) out.push_back(c);
     return out;
 }

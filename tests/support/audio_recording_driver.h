@@ -18,10 +18,22 @@ struct AudioCall {
 };
 using AudioLog = std::vector<AudioCall>;
 
+class RecordedChannel;
+
+// What the driver saw, owned by the driver; its sounds and channels hold it weakly and stop
+// recording once the driver is gone.
+struct AudioRecord {
+    AudioLog calls;
+    // Every channel made, kept alive as a mixer keeps its voices, so a test can still look at a
+    // channel the sound manager let go of.
+    std::vector<std::shared_ptr<RecordedChannel>> channels;
+    void Add(AudioCall call) { calls.push_back(std::move(call)); }
+};
+
 class RecordedChannel : public TChannel {
 public:
     enum class Mode { IDLE, CUED, PLAYING, PAUSED, STOPPED };
-    explicit RecordedChannel(std::shared_ptr<AudioLog> log) : log_(std::move(log)) {}
+    explicit RecordedChannel(std::weak_ptr<AudioRecord> record) : record_(std::move(record)) {}
     void Stop() override;
     void SetPaused(bool paused) override;
     void SetVolume(float volume) override;
@@ -36,13 +48,14 @@ public:
 
 private:
     friend class RecordedSound;
-    std::shared_ptr<AudioLog> log_;
+    void Log(const char* op, float value = 0);
+    std::weak_ptr<AudioRecord> record_;
 };
 
 class RecordedSound : public TSound {
 public:
-    RecordedSound(std::shared_ptr<AudioLog> log, std::string soundName, int soundFlags)
-        : name(std::move(soundName)), flags(soundFlags), log_(std::move(log)) {}
+    RecordedSound(std::weak_ptr<AudioRecord> record, std::string soundName, int soundFlags)
+        : name(std::move(soundName)), flags(soundFlags), record_(std::move(record)) {}
     std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override;
     std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override;
 
@@ -53,7 +66,7 @@ public:
 
 private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool cued);
-    std::shared_ptr<AudioLog> log_;
+    std::weak_ptr<AudioRecord> record_;
 };
 
 class AudioRecordingDriver : public TAudioDriver {
@@ -68,14 +81,13 @@ public:
     // A sound that needs no data, for tests of what gets played when.
     std::unique_ptr<TSound> MakeSound(const std::string& name, int flags = 0);
     // The calls so far, all or those of one kind.
-    const AudioLog& Calls() const { return *log_; }
+    const AudioLog& Calls() const { return record_->calls; }
     AudioLog Calls(const std::string& op) const;
-    void Clear() { log_->clear(); }
+    void Clear() { record_->calls.clear(); }
     int soundsCreated = 0;
 
 private:
-    // Shared with the sounds and channels, which may outlive the driver.
-    std::shared_ptr<AudioLog> log_ = std::make_shared<AudioLog>();
+    std::shared_ptr<AudioRecord> record_ = std::make_shared<AudioRecord>();
 };
 
 // Installs a recording driver as the current audio driver and returns it (owned by the audio
