@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "engine/audio.h"
@@ -220,25 +221,56 @@ TEST_F(AudioOpenAL, SoundsAndChannelsOutliveTheDriverSafely) {
     EXPECT_FALSE(again->Playing());
 }
 
+// Ogg's page checksum: CRC-32 with polynomial 0x04c11db7, unreflected, starting from 0.
+std::uint32_t OggCrc(const std::uint8_t* p, std::size_t n) {
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= std::uint32_t(p[i]) << 24;
+        for (int b = 0; b < 8; ++b) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    return crc;
+}
+
+// A stream whose last page claims more frames than it holds, with a valid checksum, so only the
+// decoded length can tell.
+std::vector<std::uint8_t> ClaimingMoreFrames(std::vector<std::uint8_t> ogg, std::uint64_t extra) {
+    std::size_t page = ogg.size() - 27;
+    while (page > 0 && std::memcmp(ogg.data() + page, "OggS", 4) != 0) --page;
+    std::uint64_t granule = 0;
+    std::memcpy(&granule, ogg.data() + page + 6, 8);
+    granule += extra;
+    std::memcpy(ogg.data() + page + 6, &granule, 8);
+    std::memset(ogg.data() + page + 22, 0, 4);
+    const std::uint32_t crc = OggCrc(ogg.data() + page, ogg.size() - page);
+    std::memcpy(ogg.data() + page + 22, &crc, 4);
+    return ogg;
+}
+
 TEST_F(AudioOpenAL, LoadSoundsMatchesLoadSoundSampleForSample) {
     std::vector<std::uint8_t> tone = ReadAudioFixture("tone.ogg");
     std::vector<std::uint8_t> chord = ReadAudioFixture("chord.ogg");
-    // A damaged page in the middle: decoding skips it and the stream no longer tells its length.
+    // A damaged page in the middle: decoding skips it, so the stream holds fewer frames than
+    // it announces.
     std::vector<std::uint8_t> damaged = ReadAudioFixture("noise.ogg");
     for (std::size_t i = 9000; i < 9040; ++i) damaged[i] ^= 0x5a;
+    std::vector<std::uint8_t> noise = ReadAudioFixture("noise.ogg");
+    std::vector<std::uint8_t> longer = ClaimingMoreFrames(noise, 5000);
     RegisterIncbin("tone.ogg", tone.data(), tone.size());
     RegisterIncbin("chord.ogg", chord.data(), chord.size());
     RegisterIncbin("damaged.ogg", damaged.data(), damaged.size());
-    const std::vector<TSoundRequest> requests = {{"incbin::tone.ogg", 0},
-                                                 {"incbin::chord.ogg", SOUND_LOOP},
-                                                 {"incbin::missing.ogg", 0},
-                                                 {"incbin::damaged.ogg", 0},
-                                                 {"incbin::chord.ogg", 0}};
-    for (int threads : {1, 2, 5}) {
-        auto sounds = LoadSounds(requests, threads);
+    RegisterIncbin("noise.ogg", noise.data(), noise.size());
+    RegisterIncbin("longer.ogg", longer.data(), longer.size());
+    ASSERT_NE(LoadAudioSample("incbin::longer.ogg"), nullptr);
+    const std::vector<TSoundRequest> requests = {
+        {"incbin::tone.ogg", 0},    {"incbin::chord.ogg", SOUND_LOOP}, {"incbin::missing.ogg", 0},
+        {"incbin::damaged.ogg", 0}, {"incbin::chord.ogg", 0},          {"incbin::noise.ogg", 0},
+        {"incbin::longer.ogg", 0}};
+    // Whole streams, and every stream cut into one piece per thread.
+    for (auto [threads, split] : {std::pair{1, 4 << 20}, {2, 4 << 20}, {2, 1}, {3, 1}, {5, 1}}) {
+        auto sounds = LoadSounds(requests, threads, split);
         ASSERT_EQ(sounds.size(), requests.size());
         EXPECT_EQ(sounds[2], nullptr);
-        for (std::size_t i : {0u, 1u, 3u, 4u}) {
+        for (std::size_t i : {0u, 1u, 3u, 4u, 5u, 6u}) {
             ASSERT_NE(sounds[i], nullptr) << i;
             auto expected = LoadAudioSample(requests[i].source);
             ASSERT_NE(expected, nullptr);
@@ -247,7 +279,8 @@ TEST_F(AudioOpenAL, LoadSoundsMatchesLoadSoundSampleForSample) {
             ASSERT_TRUE(ReadOpenALSound(*sounds[i], pcm, hertz, format));
             EXPECT_EQ(hertz, expected->hertz);
             EXPECT_EQ(format, expected->format);
-            EXPECT_EQ(pcm, expected->samples) << requests[i].source << " on " << threads;
+            EXPECT_EQ(pcm, expected->samples)
+                << requests[i].source << " on " << threads << " threads, split " << split;
         }
         EXPECT_TRUE(PlaySound(sounds[4].get())->Playing());
     }

@@ -174,11 +174,21 @@ struct TDecodeJob {
     TByteSource bytes;
     TOggDecoder decoder;
     bool opened = false;
-    // Where the PCM goes when the stream tells its length up front...
+    // Where the PCM goes when the stream tells its length up front; a plain decode into sample
+    // when it does not.
     std::unique_ptr<TSampleBuffer> buffer;
-    std::size_t frames = 0;
-    // ...and a plain decode when it does not, or when it held more than it told.
     std::unique_ptr<TAudioSample> sample;
+    // Set when a piece did not line up with the rest (a damaged stream, a length that was not
+    // the truth): the job is then decoded again in one plain pass.
+    std::atomic<bool> broken{false};
+};
+
+// Frames [from, to) of a job, decoded on whichever thread takes it.
+struct TPiece {
+    TDecodeJob* job;
+    std::int64_t from;
+    std::int64_t to;
+    double cost;  // compressed bytes it covers, a measure of decoding time
 };
 
 void PrepareJob(TDecodeJob& job, TAudioDriver& driver) {
@@ -191,29 +201,58 @@ void PrepareJob(TDecodeJob& job, TAudioDriver& driver) {
                                               job.decoder.Format());
 }
 
-// Runs on any thread: touches only the job's own decoder and memory.
-void DecodeJob(TDecodeJob& job) {
+void AddPieces(TDecodeJob& job, unsigned threads, std::int64_t splitBytes,
+               std::vector<TPiece>& pieces) {
     if (!job.opened) return;
-    if (job.buffer) {
-        const auto room = static_cast<std::size_t>(job.buffer->frames);
-        job.frames = job.decoder.Read(job.buffer->Data(), room);
-        std::int16_t probe[2];
-        if (job.frames < room || job.decoder.Read(probe, 1) == 0) return;
+    const double bytes = static_cast<double>(job.bytes.size);
+    if (!job.buffer) {
+        pieces.push_back({&job, 0, -1, bytes});
+        return;
     }
-    job.sample = DecodeOggVorbis(job.bytes.data, job.bytes.size);
+    const std::int64_t frames = job.buffer->frames;
+    const std::int64_t pcm = frames * job.decoder.Channels() * 2;
+    const std::int64_t count = pcm >= splitBytes ? threads : 1;
+    for (std::int64_t i = 0; i < count; ++i)
+        pieces.push_back({&job, frames * i / count, frames * (i + 1) / count, bytes / count});
+}
+
+// Runs on any thread: touches only its own decoder and its own frames of the job's memory.
+void DecodePiece(const TPiece& piece) {
+    TDecodeJob& job = *piece.job;
+    if (!job.buffer) {
+        job.sample = DecodeOggVorbis(job.bytes.data, job.bytes.size);
+        return;
+    }
+    TOggDecoder own;
+    TOggDecoder* decoder = &job.decoder;
+    if (piece.from > 0) {
+        decoder = &own;
+        if (!own.Open(job.bytes.data, job.bytes.size) || !own.Seek(piece.from)) {
+            job.broken = true;
+            return;
+        }
+    }
+    const auto want = static_cast<std::size_t>(piece.to - piece.from);
+    std::int16_t* at = job.buffer->Data() + static_cast<std::size_t>(piece.from) * decoder->Channels();
+    const std::size_t got = decoder->Read(at, want);
+    // Vorbis decodes bit-exactly from a seek point, so pieces that end exactly where the next
+    // begins add up to the plain decode.
+    bool lined = got == want && !decoder->Damaged() && decoder->Tell() == piece.to;
+    std::int16_t probe[2];
+    if (lined && piece.to == job.buffer->frames) lined = decoder->Read(probe, 1) == 0;
+    if (!lined) job.broken = true;
 }
 
 std::unique_ptr<TSound> SoundOf(TDecodeJob& job, TAudioDriver& driver, int flags) {
     if (job.sample) return driver.CreateSound(*job.sample, flags);
-    if (job.buffer && job.frames > 0)
-        return driver.CreateSound(*job.buffer, static_cast<int>(job.frames), flags);
+    if (job.buffer && !job.broken) return driver.CreateSound(*job.buffer, job.buffer->frames, flags);
     return nullptr;
 }
 
 }  // namespace
 
 std::vector<std::unique_ptr<TSound>> LoadSounds(std::span<const TSoundRequest> requests,
-                                                int threads) {
+                                                int threads, std::int64_t splitBytes) {
     TAudioDriver& driver = AudioDriver();
     std::vector<std::unique_ptr<TDecodeJob>> jobs;
     std::vector<std::size_t> jobOf;
@@ -228,30 +267,30 @@ std::vector<std::unique_ptr<TSound>> LoadSounds(std::span<const TSoundRequest> r
         jobOf.push_back(static_cast<std::size_t>(same - jobs.begin()));
     }
 
-    // Largest first, so the long pieces of music never end up last on one core while the
-    // other core idles.
-    std::vector<TDecodeJob*> order;
+    const unsigned count = threads > 0 ? static_cast<unsigned>(threads)
+                                       : std::max(1u, std::thread::hardware_concurrency());
+    std::vector<TPiece> pieces;
     for (auto& j : jobs) {
         PrepareJob(*j, driver);
-        order.push_back(j.get());
+        AddPieces(*j, count, splitBytes, pieces);
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](const TDecodeJob* a, const TDecodeJob* b) { return a->bytes.size > b->bytes.size; });
-
+    // Largest first, so no long piece is left to run alone on one core at the end.
+    std::stable_sort(pieces.begin(), pieces.end(),
+                     [](const TPiece& a, const TPiece& b) { return a.cost > b.cost; });
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < order.size(); i = next++) DecodeJob(*order[i]);
+        for (std::size_t i = next++; i < pieces.size(); i = next++) DecodePiece(pieces[i]);
     };
-    unsigned count = threads > 0 ? static_cast<unsigned>(threads)
-                                 : std::max(1u, std::thread::hardware_concurrency());
-    count = std::min<unsigned>(count, static_cast<unsigned>(std::max<std::size_t>(order.size(), 1)));
     {
         std::vector<std::jthread> helpers;
-        for (unsigned t = 1; t < count; ++t) helpers.emplace_back(work);
+        const std::size_t helping = std::min<std::size_t>(count, pieces.size());
+        for (std::size_t t = 1; t < helping; ++t) helpers.emplace_back(work);
         work();
     }
 
     std::vector<std::unique_ptr<TSound>> sounds;
+    for (auto& j : jobs)
+        if (j->broken) j->sample = DecodeOggVorbis(j->bytes.data, j->bytes.size);
     for (std::size_t i = 0; i < requests.size(); ++i)
         sounds.push_back(SoundOf(*jobs[jobOf[i]], driver, requests[i].flags));
     return sounds;

@@ -123,8 +123,11 @@ struct TSoundRequest {
     int flags = 0;
 };
 // Loads several sounds at once, decoding on up to threads threads (0: one per core), the
-// largest sources first, straight into the driver's memory. The sounds come back in request
-// order, null where LoadSound would give null, each holding exactly the PCM LoadSound would
-// decode. Requests naming the same source share one decode.
+// largest sources first, straight into the driver's memory. A stream of at least splitBytes of
+// PCM is decoded in one piece per thread: the game's pieces of music are so alike in length
+// that whole files cannot be shared out evenly between two cores. The sounds come back in
+// request order, null where LoadSound would give null, each holding exactly the PCM LoadSound
+// would decode. Requests naming the same source share one decode.
 std::vector<std::unique_ptr<TSound>> LoadSounds(std::span<const TSoundRequest> requests,
-                                                int threads = 0);
+                                                int threads = 0,
+                                                std::int64_t splitBytes = 4 << 20);

@@ -115,6 +115,20 @@ std::size_t TOggDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
     return done / frameBytes;
 }
 
+bool TOggDecoder::Seek(std::int64_t frame) {
+    if (!impl_->open || frame < 0) return false;
+    impl_->ended = false;
+    return ov_pcm_seek(&impl_->vf, frame) == 0;
+}
+
+std::int64_t TOggDecoder::Tell() const {
+    if (!impl_->open) return -1;
+    ogg_int64_t at = ov_pcm_tell(&impl_->vf);
+    return at >= 0 ? at : -1;
+}
+
+bool TOggDecoder::Damaged() const { return impl_->holes > 0; }
+
 std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size) {
     TOggDecoder decoder;
     if (!decoder.Open(data, size)) return nullptr;

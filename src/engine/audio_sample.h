@@ -38,6 +38,12 @@ public:
     std::int64_t TotalFrames() const;
     // Decodes up to maxFrames frames into out; returns how many were written, 0 at the end.
     std::size_t Read(std::int16_t* out, std::size_t maxFrames);
+    // Moves to a frame, exactly; false when the stream cannot.
+    bool Seek(std::int64_t frame);
+    // The frame the next Read starts at; -1 when unknown.
+    std::int64_t Tell() const;
+    // True once a read skipped a damaged part of the stream.
+    bool Damaged() const;
 
 private:
     struct Impl;
