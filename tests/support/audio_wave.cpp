@@ -13,6 +13,12 @@
 #include "engine/openal_driver.h"
 #include "support/temp_dir.h"
 
+namespace {
+// Tests never open a real sound card: unless the run chose an OpenAL output itself, OpenAL Soft's
+// silent null output is used. Set before main, so before any OpenAL call of the process.
+const bool kNullOutputByDefault = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
+}  // namespace
+
 std::string AudioFixture(const std::string& name) {
     return std::string(KESTRUNE_SOURCE_DIR) + "/tests/data/" + name;
 }
