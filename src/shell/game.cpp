@@ -1,16 +1,22 @@
 #include "shell/game.h"
 
 #include "engine/gl_driver.h"
+#include "engine/audio.h"
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
 #include "shell/display.h"
 #include "shell/embedded_assets.h"
+#include "shell/image.h"
 #include "shell/logic_controller.h"
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
+#include "shell/sfx.h"
+#include "screens/screen_intro_load.h"
 #include "toolkit/anim.h"
+#include "toolkit/atlas.h"
+#include "toolkit/bitmap_font.h"
 #include "toolkit/tween.h"
 
 std::unique_ptr<GameClass> game;
@@ -24,8 +30,30 @@ void RegisterEmbeddedFiles() {
         RegisterIncbin(a.name, a.begin, static_cast<std::size_t>(a.end - a.begin));
 }
 
-// Class-level data of every game class, in declaration order.
-void InitClassData() { InitTweenEquations(); }
+// Class-level data of every game class, in declaration order. Every sound is decoded here,
+// before the display opens.
+void InitClassData() {
+    InitTweenEquations();
+    SFX::Load();
+}
+
+// Which screen object serves each name; screens still to be built are plain base screens.
+std::unique_ptr<BaseScreenClass> MakeScreen(const std::string& name) {
+    if (name == "screen_introload") return std::make_unique<ScreenIntroLoad>();
+    return std::make_unique<BaseScreenClass>();
+}
+
+// The renderer in use, top-left on every screen, above the scan lines. Drawn in the clear 8 x 8
+// style; the style the screens left is put back, since some screens draw in the style the
+// previous one set.
+void DrawRendererLabel() {
+    const std::string label = RendererLabel();
+    if (!gameFont || label.empty()) return;
+    const int style = gameFont->fntStyle;
+    gameFont->SetStyle(0);
+    gameFont->Draw(label, 0, 0, TBitMapFont::ALIGN_LEFT);
+    gameFont->SetStyle(style);
+}
 
 // The renderer the digit keys ask for. Only OpenGL exists on this platform, so all three keep it.
 void SelectRenderer(int /*key*/) {
@@ -50,7 +78,7 @@ void GameClass::Begin() {
     const char* names[] = {"screen_stage_play", "screen_stage_ready", "screen_titlescreen",
                            "screen_ending",     "screen_introload",   "screen_config",
                            "screen_controls",   "screen_pause",       "screen_ctrl_config"};
-    for (const char* name : names) screenManager->Add(name, std::make_unique<BaseScreenClass>());
+    for (const char* name : names) screenManager->Add(name, MakeScreen(name));
     screenManager->Show("screen_introload");
 }
 
@@ -69,6 +97,7 @@ void GameClass::Render() {
     Cls();
     screenManager->Render();
     ScanLines();
+    DrawRendererLabel();
     Flip(1);
 }
 
@@ -100,6 +129,7 @@ void OpenDisplayFromSettings() {
 void Startup(const StartupOptions& options) {
     RegisterEmbeddedFiles();
     InitClassData();
+    atlasFile = std::make_unique<AtlasFileClass>();
     screenManager = std::make_unique<ScreenClass>();
     display = std::make_unique<DisplayClass>();
     logicController = std::make_unique<TFixedRateLogicController>();
@@ -111,6 +141,7 @@ void Startup(const StartupOptions& options) {
     display->RefreshRate(59);
     OpenDisplayFromSettings();
     SetBlend(ALPHABLEND);
+    Image::Load();
     game->Begin();
 }
 
@@ -127,10 +158,14 @@ void MainLoop() {
 
 void ShutdownGame() {
     EndGraphics();
+    screenManager.reset();
+    Image::Reset();
+    atlasFile.reset();
+    SFX::Reset();
+    ShutdownAudio();
     game.reset();
     logicController.reset();
     display.reset();
-    screenManager.reset();
     VirtualGfx::currentVG.reset();
     ResetConfig();
     configPath.clear();

@@ -1,0 +1,187 @@
+#include "toolkit/atlas.h"
+
+#include "engine/render2d.h"
+#include "engine/stream.h"
+#include "engine/system.h"
+#include "engine/text.h"
+
+std::unique_ptr<AtlasFileClass> atlasFile;
+
+namespace {
+const char kDescription[] = "incbin::../assets/images/atlas0.txt";
+const char kPage[] = "incbin::../assets/images/atlas0.png";
+
+[[noreturn]] void Fail(const std::string& text) {
+    Notify(text, 0);
+    End();
+}
+
+void RemoveAll(std::string& s, const std::string& what) {
+    for (std::size_t at; (at = s.find(what)) != std::string::npos;) s.erase(at, what.size());
+}
+
+// "2,396" -> 2 and 396; a missing part reads as 0.
+std::array<int, 2> Pair(const std::string& text) {
+    std::vector<std::string> parts = Split(text, ",");
+    return {ToInt(parts[0]), parts.size() > 1 ? ToInt(parts[1]) : 0};
+}
+}  // namespace
+
+AtlasFileClass::~AtlasFileClass() = default;
+
+void AtlasFileClass::LoadFile(const std::string&, const std::string& fileName, int filtered) {
+    const std::string failure = " Unable to load atlas file \"" + fileName + "\"";
+    std::unique_ptr<TStream> in = ReadStream(kDescription);
+    if (!in) Fail(failure);
+    std::vector<std::string> lines;
+    while (!in->Eof()) {
+        std::string line = in->ReadLine();
+        RemoveAll(line, " ");
+        RemoveAll(line, "xy:");
+        RemoveAll(line, "size:");
+        lines.push_back(line);
+    }
+    in->Close();
+    std::unique_ptr<TImage> page = ::LoadImage(kPage, filtered ? 15 : 9);
+    // Without its page the atlas has nothing to draw: as fatal as a missing description.
+    if (!page) Fail(failure);
+    sourceImage.push_back(std::move(page));
+    if (lines.size() <= 4) return;
+    lines.erase(lines.begin(), lines.begin() + 4);
+    ParseDescription(lines, static_cast<int>(sourceImage.size()) - 1);
+}
+
+void AtlasFileClass::ParseDescription(const std::vector<std::string>& lines, int page) {
+    // Groups of seven lines by position; a group cut short at the end of the file is ignored.
+    for (std::size_t i = 0; i + 3 < lines.size(); i += 7) {
+        std::array<int, 2> xy = Pair(lines[i + 2]);
+        std::array<int, 2> size = Pair(lines[i + 3]);
+        eachImage[lines[i]] = {page, xy[0], xy[1], size[0], size[1]};
+    }
+}
+
+int AtlasFileClass::GetEachImageX(const std::string& name) {
+    auto it = eachImage.find(name);
+    return it == eachImage.end() ? 0 : it->second[1];
+}
+
+int AtlasFileClass::GetEachImageY(const std::string& name) {
+    auto it = eachImage.find(name);
+    return it == eachImage.end() ? 0 : it->second[2];
+}
+
+int AtlasFileClass::GetEachImageWidth(const std::string& name) {
+    auto it = eachImage.find(name);
+    return it == eachImage.end() ? 0 : it->second[3];
+}
+
+int AtlasFileClass::GetEachImageHeight(const std::string& name) {
+    auto it = eachImage.find(name);
+    return it == eachImage.end() ? 0 : it->second[4];
+}
+
+TImage* AtlasFileClass::GetEachImageSource(const std::string& name) {
+    auto it = eachImage.find(name);
+    if (it == eachImage.end()) return nullptr;
+    int page = it->second[0];
+    if (page < 0 || page >= static_cast<int>(sourceImage.size())) return nullptr;
+    return sourceImage[static_cast<std::size_t>(page)].get();
+}
+
+int AtlasFileClass::GetEachImageExists(const std::string& name) {
+    if (eachImage.find(name) == eachImage.end())
+        Fail(" Unable to load atlas image \"" + name + "\"");
+    return 0;
+}
+
+void AtlasImage::LoadImage(const std::string& name, int pad) {
+    padding = pad;
+    atlasFile->GetEachImageExists(name);
+    srcX = atlasFile->GetEachImageX(name) + pad;
+    srcY = atlasFile->GetEachImageY(name) + pad;
+    srcWidth = atlasFile->GetEachImageWidth(name) - 2 * pad;
+    srcHeight = atlasFile->GetEachImageHeight(name) - 2 * pad;
+    srcImage = atlasFile->GetEachImageSource(name);
+}
+
+void AtlasImage::Render(float x, float y, int rotation, float scaleX, float scaleY) {
+    SetTransform(float(rotation), scaleX, scaleY);
+    if (srcImage)
+        DrawSubImageRect(*srcImage, x, y, float(srcWidth), float(srcHeight), float(srcX),
+                         float(srcY), float(srcWidth), float(srcHeight), float(handleX),
+                         float(handleY), 0);
+    SetTransform(0, 1, 1);
+}
+
+void AtlasImage::RenderSize(float x, float y, int width, int height, int rotation) {
+    float sx = srcWidth != 0 ? float(width) / float(srcWidth) : 1.0f;
+    float sy = srcHeight != 0 ? float(height) / float(srcHeight) : 1.0f;
+    Render(x, y, rotation, sx, sy);
+}
+
+void AtlasImage::MidHandle() {
+    handleX = srcWidth / 2;
+    handleY = srcHeight / 2;
+}
+
+void AtlasTile::LoadTiles(const std::string& name, int cellWidth, int cellHeight, int count,
+                          int pad) {
+    atlasFile->GetEachImageExists(name);
+    srcX = atlasFile->GetEachImageX(name);
+    srcY = atlasFile->GetEachImageY(name);
+    srcWidth = atlasFile->GetEachImageWidth(name);
+    srcHeight = atlasFile->GetEachImageHeight(name);
+    srcImage = atlasFile->GetEachImageSource(name);
+    padding = pad;
+    frameWidth = cellWidth - 2 * pad;
+    frameHeight = cellHeight - 2 * pad;
+    frameCount = count;
+    // A cell of no size holds no frames (and must not divide by zero).
+    int columns = cellWidth > 0 ? srcWidth / cellWidth : 0;
+    int rows = cellHeight > 0 ? srcHeight / cellHeight : 0;
+    if (count > columns * rows) Fail("Not enough tiles/frames in soruce image");
+    frameData.clear();
+    frameList.clear();
+    corners_.clear();
+    for (int n = 0; n < frameCount; ++n) {
+        int column = n % columns, row = n / columns;
+        std::array<int, 2> corner = {srcX + column * cellWidth + pad, srcY + row * cellHeight + pad};
+        std::string key = FromInt(n);
+        frameList.push_back(key);
+        frameData[key] = corner;
+        corners_.push_back(corner);
+    }
+}
+
+void AtlasTile::Render(float x, float y, int frame, int rotation, float scaleX, float scaleY) {
+    if (frame >= Count()) Fail(" Tile frame out of bounds, not enough frames");
+    if (frame < 0) Fail(" Tile frame out of bounds, frame cannot be < 0");
+    // The same corner as frameData[frameList[frame]], without building a key per draw.
+    const std::array<int, 2>& corner = corners_[static_cast<std::size_t>(frame)];
+    SetTransform(float(rotation), scaleX, scaleY);
+    float hx = midhandled == 1 ? float(frameWidth / 2) : 0;
+    float hy = midhandled == 1 ? float(frameHeight / 2) : 0;
+    if (srcImage)
+        DrawSubImageRect(*srcImage, x, y, float(frameWidth), float(frameHeight), float(corner[0]),
+                         float(corner[1]), float(frameWidth), float(frameHeight), hx, hy, 0);
+    SetTransform(0, 1, 1);
+}
+
+void AtlasTile::RenderSize(float x, float y, int frame, int width, int height, int rotation) {
+    float sx = frameWidth != 0 ? float(width) / float(frameWidth) : 1.0f;
+    float sy = frameHeight != 0 ? float(height) / float(frameHeight) : 1.0f;
+    Render(x, y, frame, rotation, sx, sy);
+}
+
+std::unique_ptr<AtlasImage> CreateAtlasImage(const std::string& name, int padding) {
+    auto image = std::make_unique<AtlasImage>();
+    image->LoadImage(name, padding);
+    return image;
+}
+
+std::unique_ptr<AtlasTile> CreateAtlasTile(const std::string& name, int cellWidth, int cellHeight,
+                                           int count, int padding) {
+    auto tile = std::make_unique<AtlasTile>();
+    tile->LoadTiles(name, cellWidth, cellHeight, count, padding);
+    return tile;
+}
