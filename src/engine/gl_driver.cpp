@@ -328,7 +328,10 @@ void TGLRender2DDriver::Impl::ApplyScissor() {
 
 TGLRender2DDriver::TGLRender2DDriver() : impl_(std::make_unique<Impl>()) {}
 
-TGLRender2DDriver::~TGLRender2DDriver() { SetGraphics(nullptr); }
+// The display is closed by End's exit hook. Nothing here may talk to SDL or the X server: this runs
+// during process exit, possibly because the X connection just died (Xlib exits from its I/O error
+// handler), and waiting on a dead connection would hang the exit for ever.
+TGLRender2DDriver::~TGLRender2DDriver() = default;
 
 std::vector<TGraphicsMode> TGLRender2DDriver::GraphicsModes() {
     std::vector<TGraphicsMode> modes;
