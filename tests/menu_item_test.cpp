@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include "engine/audio.h"
+#include "engine/input.h"
+#include "engine/render2d.h"
+#include "shell/settings.h"
+#include "shell/sfx.h"
+#include "support/audio_recording_driver.h"
+#include "support/harness.h"
+#include "support/manual_clock.h"
+#include "toolkit/bitmap_font.h"
+#include "toolkit/menu_item.h"
+
+namespace {
+
+
+class MenuItemRender : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gameFont->SetStyle(0);
+        h.driver.Clear();
+    }
+    std::vector<DrawCall> Glyphs() const { return h.driver.Of(DrawCall::FRAME); }
+    static int ColourSum() {
+        int r = 0, g = 0, b = 0;
+        GetColor(r, g, b);
+        return r + g + b;
+    }
+    Harness h;
+};
+
+TEST_F(MenuItemRender, SelectedItemIsBlackTextOnAWhiteBarOfTheMeasuredWidth) {
+    auto item = TMenuItem::Add(160, 50, "OPTIONS");
+    EXPECT_EQ(item->Width, 58);
+    EXPECT_EQ(item->Height, 9);
+    EXPECT_EQ(item->Id, 0);
+    EXPECT_EQ(item->Selected, 0);
+    item->Selected = 1;
+    item->Render();
+
+    std::vector<DrawCall> bars = h.driver.Of(DrawCall::RECT);
+    ASSERT_EQ(bars.size(), 1u);
+    // x 131 to 187, y 49 to 57.
+    EXPECT_FLOAT_EQ(bars[0].Left(), 131);
+    EXPECT_FLOAT_EQ(bars[0].Width(), 57);
+    EXPECT_FLOAT_EQ(bars[0].Top(), 49);
+    EXPECT_FLOAT_EQ(bars[0].Height(), 9);
+    EXPECT_EQ(bars[0].r + bars[0].g + bars[0].b, 3 * 255);
+    // The bar comes first, so the text lies on top of it.
+    EXPECT_EQ(h.driver.calls.front().kind, DrawCall::RECT);
+
+    std::vector<DrawCall> glyphs = Glyphs();
+    ASSERT_EQ(glyphs.size(), 7u);
+    EXPECT_FLOAT_EQ(glyphs[0].Left(), 132);  // 160 - 7 * 8 / 2
+    EXPECT_FLOAT_EQ(glyphs[0].Top(), 50);
+    for (const DrawCall& g : glyphs) EXPECT_EQ(g.r + g.g + g.b, 0);
+    EXPECT_EQ(ColourSum(), 3 * 255);
+}
+
+TEST_F(MenuItemRender, PlainItemIsLightGreyTextWithoutABar) {
+    auto item = TMenuItem::Add(128, 100, "PLAY");
+    SetColor(10, 20, 30);
+    item->Render();
+    EXPECT_TRUE(h.driver.Of(DrawCall::RECT).empty());
+    std::vector<DrawCall> glyphs = Glyphs();
+    ASSERT_EQ(glyphs.size(), 4u);
+    EXPECT_FLOAT_EQ(glyphs[0].Left(), 112);
+    for (const DrawCall& g : glyphs) {
+        EXPECT_EQ(g.r, 202);
+        EXPECT_EQ(g.g, 202);
+        EXPECT_EQ(g.b, 202);
+    }
+    EXPECT_EQ(ColourSum(), 3 * 255);
+}
+
+TEST_F(MenuItemRender, MeasuresInTheCurrentStyleAndSetTextKeepsTheBox) {
+    gameFont->SetStyle(6);
+    auto small = TMenuItem::Add(100, 10, "MUSIC");
+    EXPECT_EQ(small->Width, 5 * 6 + 2);
+    EXPECT_EQ(small->Height, 7);
+    // The empty text measures as one character.
+    EXPECT_EQ(TMenuItem::Add(0, 0, "")->Width, 6 + 2);
+
+    gameFont->SetStyle(0);
+    auto item = TMenuItem::Add(160, 50, "ON");
+    item->SetText("SOUND EFFECTS OFF");
+    EXPECT_EQ(item->Text, "SOUND EFFECTS OFF");
+    EXPECT_EQ(item->Width, 18);
+    EXPECT_EQ(item->Height, 9);
+    item->Selected = 1;
+    item->Render();
+    std::vector<DrawCall> bars = h.driver.Of(DrawCall::RECT);
+    ASSERT_EQ(bars.size(), 1u);
+    EXPECT_FLOAT_EQ(bars[0].Left(), 151);
+    EXPECT_FLOAT_EQ(bars[0].Width(), 17);
+    EXPECT_EQ(Glyphs().size(), 17u);
+}
+
+
+class FakeStick : public TJoystickDevice {
+public:
+    std::uint32_t buttons = 0;
+    float x = 0;
+    float y = 0;
+    std::uint32_t Buttons() override { return buttons; }
+    float Axis(int i) override { return i == 0 ? x : i == 1 ? y : 0; }
+    float Hat() override { return -1; }
+};
+
+class MenuInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetInput();
+        TMenuItem::Reset();
+        SFX::Reset();
+        audio_ = &InstallRecordingAudioDriver();
+        SFX::UI1 = audio_->MakeSound("ui1");
+        SFX::UI2 = audio_->MakeSound("ui2");
+        cfgSound = 1;
+        cfgJoyAction = 0;
+    }
+    void TearDown() override {
+        DetachAllJoysticks();
+        ResetInput();
+        TMenuItem::Reset();
+        SFX::Reset();
+        ShutdownAudio();
+        ResetConfig();
+    }
+    FakeStick* Attach() {
+        auto dev = std::make_unique<FakeStick>();
+        FakeStick* raw = dev.get();
+        AttachJoystick(1, std::move(dev));
+        return raw;
+    }
+    // A new menu tick: the joystick is sampled again and the latch re-armed if centred.
+    void Tick() {
+        clock_.Advance(17);
+        TMenuItem::Update();
+    }
+    static void Key(int key) {
+        PostInputEvent({InputEvent::KEY_DOWN, key});
+        PostInputEvent({InputEvent::KEY_UP, key});
+    }
+    // The names of the sounds played since the last call.
+    std::vector<std::string> Played() {
+        std::vector<std::string> names;
+        for (const AudioCall& c : audio_->Calls("play"))
+            names.push_back(c.sound == SFX::UI1.get()   ? "ui1"
+                            : c.sound == SFX::UI2.get() ? "ui2"
+                                                        : "other");
+        audio_->Clear();
+        return names;
+    }
+    using Names = std::vector<std::string>;
+
+    ManualClock clock_{5000};
+    AudioRecordingDriver* audio_ = nullptr;
+};
+
+TEST_F(MenuInput, FixedKeysMoveAndConfirmWithTheirSounds) {
+    Tick();
+    Key(vk::UP);
+    Key(vk::LEFT);
+    EXPECT_EQ(TMenuItem::Up(), 1);
+    EXPECT_EQ(TMenuItem::Up(), 0);
+    EXPECT_EQ(TMenuItem::Down(), 0);
+    EXPECT_EQ(TMenuItem::Left(), 1);
+    EXPECT_EQ(TMenuItem::Right(), 0);
+    Key(vk::DOWN);
+    Key(vk::RIGHT);
+    EXPECT_EQ(TMenuItem::Down(), 1);
+    EXPECT_EQ(TMenuItem::Right(), 1);
+    EXPECT_EQ(Played(), (Names{"ui1", "ui1", "ui1", "ui1"}));
+
+    // Space and enter in one tick: space answers, enter is still waiting for the next call.
+    Key(vk::SPACE);
+    Key(vk::ENTER);
+    EXPECT_EQ(TMenuItem::Press(), 1);
+    EXPECT_EQ(TMenuItem::Press(), 1);
+    EXPECT_EQ(TMenuItem::Press(), 0);
+    EXPECT_EQ(Played(), (Names{"ui2", "ui2"}));
+
+    // The player's own bindings play no part in menus.
+    cfgKeysAction = vk::A;
+    Key(vk::A);
+    EXPECT_EQ(TMenuItem::Press(), 0);
+    EXPECT_TRUE(Played().empty());
+}
+
+TEST_F(MenuInput, HeldStickMovesOnceUntilItIsCentredAgain) {
+    FakeStick* stick = Attach();
+    stick->y = -1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 1);
+    EXPECT_EQ(TMenuItem::joyLatched, 1);
+    EXPECT_EQ(Played(), (Names{"ui1"}));
+    for (int i = 0; i < 5; ++i) {
+        Tick();
+        EXPECT_EQ(TMenuItem::Up(), 0);
+    }
+    // Swinging straight to another edge without passing the centre moves nothing either.
+    stick->y = 0;
+    stick->x = 1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Right(), 0);
+    EXPECT_TRUE(Played().empty());
+    // The keyboard is never latched.
+    Key(vk::DOWN);
+    EXPECT_EQ(TMenuItem::Down(), 1);
+
+    stick->x = 0;
+    Tick();
+    EXPECT_EQ(TMenuItem::joyLatched, 0);
+    EXPECT_EQ(TMenuItem::Up(), 0);
+    stick->y = 1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 0);
+    EXPECT_EQ(TMenuItem::Down(), 1);
+    stick->y = 0;
+    stick->x = -1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Left(), 0);  // still latched: the tick saw the stick off-centre
+    stick->x = 0;
+    Tick();
+    stick->x = -1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Left(), 1);
+}
+
+TEST_F(MenuInput, OnlyFullDeflectionCounts) {
+    FakeStick* stick = Attach();
+    stick->y = -0.9f;
+    stick->x = 0.99f;
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 0);
+    EXPECT_EQ(TMenuItem::Right(), 0);
+    EXPECT_TRUE(Played().empty());
+
+    // 0.9 is the centre for the latch too.
+    stick->y = 1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Down(), 1);
+    stick->y = 0.9f;
+    Tick();
+    EXPECT_EQ(TMenuItem::joyLatched, 0);
+    stick->y = 1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Down(), 1);
+}
+
+TEST_F(MenuInput, ButtonZeroConfirmsSilentlyTheActionButtonWithSound) {
+    FakeStick* stick = Attach();
+    cfgJoyAction = 3;
+    Tick();
+    stick->buttons = 1u << 0;
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 1);
+    EXPECT_TRUE(Played().empty());
+    stick->buttons = 0;
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 0);
+
+    stick->buttons = 1u << 3;
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 1);
+    EXPECT_EQ(Played(), (Names{"ui2"}));
+    // Held, it does not confirm again.
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 0);
+
+    // Another button confirms nothing.
+    stick->buttons = 1u << 5;
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 0);
+
+    // Bound to button 0, the action button is the silent one.
+    cfgJoyAction = 0;
+    stick->buttons = 0;
+    Tick();
+    stick->buttons = 1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Press(), 1);
+    EXPECT_TRUE(Played().empty());
+}
+
+TEST_F(MenuInput, AStickMoveSwallowsPendingButtonPresses) {
+    FakeStick* stick = Attach();
+    cfgJoyAction = 2;
+    Tick();
+    stick->buttons = 1u << 2;
+    stick->y = -1;
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 1);
+    EXPECT_EQ(TMenuItem::Press(), 0);
+}
+
+TEST_F(MenuInput, WithoutAJoystickOnlyTheKeysWork) {
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 0);
+    EXPECT_EQ(TMenuItem::Press(), 0);
+    TMenuItem::joyLatched = 1;
+    Key(vk::UP);
+    EXPECT_EQ(TMenuItem::Up(), 1);
+    // A latch taken earlier is let go once no stick reads off-centre.
+    Tick();
+    EXPECT_EQ(TMenuItem::joyLatched, 0);
+}
+
+}  // namespace
