@@ -246,7 +246,8 @@ int UITextBox::Update() {
     // The arrows are keys, not typed characters: codes 37 and 39 in the character queue are
     // "%" and "'" and go into the text like any other.
     const int size = int(value.size());
-    cursorPos = std::clamp(cursorPos - KeyHit(vk::LEFT) + KeyHit(vk::RIGHT), 0, size);
+    const int moved = std::clamp(cursorPos, 0, size) - KeyHit(vk::LEFT) + KeyHit(vk::RIGHT);
+    cursorPos = std::clamp(moved, 0, size);
     for (int c = GetChar(); c != 0; c = GetChar()) {
         if (!Type(c)) {
             EndEditing();
