@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
+#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -227,9 +227,16 @@ TEST(AtlasFont, BuiltinFontMatchesStyleZero) {
     std::istringstream lines(inc.substr(decl + 50));
     for (std::string line; std::getline(lines, line);) body += line.substr(0, line.find("//")) + "\n";
     std::vector<unsigned> values;
-    std::regex number("0[xX][0-9a-fA-F]+|\\b[0-9]+\\b");
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), number); it != std::sregex_iterator(); ++it)
-        values.push_back(static_cast<unsigned>(std::stoul(it->str(), nullptr, 0)));
+    for (std::size_t i = 0; i < body.size();) {
+        bool wordBefore = i > 0 && (std::isalnum(static_cast<unsigned char>(body[i - 1])) || body[i - 1] == '_');
+        if (!std::isdigit(static_cast<unsigned char>(body[i])) || wordBefore) {
+            ++i;
+            continue;
+        }
+        std::size_t used = 0;
+        values.push_back(static_cast<unsigned>(std::stoul(body.substr(i), &used, 0)));
+        i += used;
+    }
     ASSERT_EQ(values.size(), 96u * 8u);
     for (int g = 0; g < 96; ++g) {
         Cell c = GlyphCell(0, g + 32);
