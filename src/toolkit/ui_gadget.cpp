@@ -326,7 +326,8 @@ int UICheckBox::Update() {
 
 void UICheckBox::SetState(int newState) {
     state = newState ? 1 : 0;
-    value = state ? "1" : "0";
+    // One character assigned, not a pointer: GCC 12 warns falsely about the latter when optimising.
+    value.assign(1, state ? '1' : '0');
 }
 
 void UICheckBox::SetValue(const std::string& text) { SetState(ToInt(text)); }
