@@ -670,7 +670,6 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     d.Push(p[0][0], p[0][1], u0, v0, 1);
     d.Push(p[2][0], p[2][1], u1, v1, 1);
     d.Push(p[3][0], p[3][1], u0, v1, 1);
-    d.batchTexture = gl->name;
     d.EndPrimitive();
 }
 
