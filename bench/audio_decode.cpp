@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
     setenv("ALSOFT_DRIVERS", "null", 0);
 
     std::vector<const IncbinEntry*> files;
-    for (const EmbeddedAsset& a : EmbeddedAssets())
-        RegisterIncbin(a.name, a.begin, static_cast<std::size_t>(a.end - a.begin));
+    RegisterEmbeddedAssets();
     for (const IncbinEntry& e : IncbinEntries())
         if (e.name.rfind("../assets/sounds/", 0) == 0) files.push_back(&e);
     if (files.size() != 14) {

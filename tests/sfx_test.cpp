@@ -349,8 +349,7 @@ TEST(SfxLoad, EverySoundComesFromItsFileOnOpenAL) {
 // holds exactly what a plain one-by-one decode gives.
 TEST(SfxLoad, ShippedSoundsLoadIdenticalToASequentialDecode) {
     ClearIncbins();
-    for (const EmbeddedAsset& a : EmbeddedAssets())
-        RegisterIncbin(a.name, a.begin, static_cast<std::size_t>(a.end - a.begin));
+    RegisterEmbeddedAssets();
     for (const Slot& s : Slots())
         if (!FindIncbin("../assets/sounds/" + s.file)) {
             ClearIncbins();

@@ -11,3 +11,6 @@ struct EmbeddedAsset {
 };
 
 std::span<const EmbeddedAsset> EmbeddedAssets();
+
+// Start-up: every embedded asset under its "../assets/..." name, in table order.
+void RegisterEmbeddedAssets();

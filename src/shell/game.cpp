@@ -25,11 +25,6 @@ namespace {
 constexpr int kVirtualWidth = 256;
 constexpr int kVirtualHeight = 192;
 
-void RegisterEmbeddedFiles() {
-    for (const EmbeddedAsset& a : EmbeddedAssets())
-        RegisterIncbin(a.name, a.begin, static_cast<std::size_t>(a.end - a.begin));
-}
-
 // Class-level data of every game class, in declaration order. Every sound is decoded here,
 // before the display opens.
 void InitClassData() {
@@ -127,7 +122,7 @@ void OpenDisplayFromSettings() {
 }
 
 void Startup(const StartupOptions& options) {
-    RegisterEmbeddedFiles();
+    RegisterEmbeddedAssets();
     InitClassData();
     atlasFile = std::make_unique<AtlasFileClass>();
     screenManager = std::make_unique<ScreenClass>();
