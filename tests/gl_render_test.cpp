@@ -2,6 +2,7 @@
 // back from the frame before it is presented.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/gl_driver.h"
@@ -159,6 +160,53 @@ TEST_F(GLRenderTest, LinesDrawTheirLastPixelOnlyWhenAsked) {
     ExpectRGB(71, 70, 0, 0, 0);
 }
 
+// Level and upright lines are filled as strips, and must light the pixels a GL line would: the
+// first pixel and not the last, whichever way the line runs, clipped to the window.
+TEST_F(GLRenderTest, LevelAndUprightLinesLightTheSamePixelsAsAGLLine) {
+    struct Case {
+        float res;  // virtual width (height in proportion)
+        float x0, y0, x1, y1;
+        int lastPixel;
+        int left, top, right, bottom, count;
+    };
+    const Case cases[] = {
+        {1024, 10, 10, 20, 10, 0, 10, 10, 19, 10, 10},     // rightwards
+        {1024, 20, 40, 10, 40, 0, 11, 40, 20, 40, 10},     // leftwards
+        {1024, 30, 60, 30, 50, 0, 30, 51, 30, 60, 10},     // upwards
+        {1024, 30, 70, 30, 80, 1, 30, 70, 30, 80, 11},     // downwards with the last pixel
+        {1024, -50, 100, 2000, 100, 1, 0, 100, 1023, 100, 1024},  // over both edges
+        {1024, 1023, 767, 1023, 900, 1, 1023, 767, 1023, 767, 1},  // off the bottom
+        {1024, 100.7f, 120.7f, 110.2f, 120.7f, 0, 101, 121, 110, 121, 10},  // between pixels
+        {256, 10, 10.5f, 20, 10.5f, 0, 40, 42, 79, 42, 40},  // one window row of a 4x row
+        {256, 5.5f, 2, 5.5f, 3, 1, 22, 8, 22, 12, 5},        // one window column, last pixel
+    };
+    for (const Case& c : cases) {
+        SetVirtualResolution(c.res, c.res * 0.75f);
+        SetViewport(0, 0, int(c.res), int(c.res * 0.75f));
+        SetColor(255, 255, 255);
+        Cls();
+        DrawLine(c.x0, c.y0, c.x1, c.y1, c.lastPixel);
+        auto frame = GrabPixmap(0, 0, 1024, 768);
+        int left = 1024, top = 768, right = -1, bottom = -1, count = 0;
+        for (int y = 0; y < 768; ++y)
+            for (int x = 0; x < 1024; ++x)
+                if ((frame->ReadPixel(x, y) >> 24) > 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    ++count;
+                }
+        SCOPED_TRACE(::testing::Message() << "line " << c.x0 << "," << c.y0 << " to " << c.x1
+                                          << "," << c.y1 << " at " << c.res);
+        EXPECT_EQ(left, c.left);
+        EXPECT_EQ(top, c.top);
+        EXPECT_EQ(right, c.right);
+        EXPECT_EQ(bottom, c.bottom);
+        EXPECT_EQ(count, c.count);
+    }
+}
+
 TEST_F(GLRenderTest, ImagesDrawTheirSourceRectangleWithTransformAndHandle) {
     auto pm = std::make_unique<TPixmap>(3, 2);
     pm->WritePixel(0, 0, 0xff0000ffu);
@@ -229,6 +277,15 @@ TEST_F(GLRenderTest, OneDrawCallPerRunOfSharedTextureAndState) {
     DrawRect(0, 0, 1, 1);
     SetViewport(0, 0, 100, 100);
     DrawRect(0, 0, 1, 1);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 3);
+
+    SetViewport(0, 0, 256, 192);
+    SetBlend(ALPHABLEND);
+    DrawImage(*a, 0, 0);
+    DrawRect(0, 0, 1, 1);  // colour-only quads are a run of their own
+    DrawImage(*a, 0, 0);
+    DrawImage(*a, 8, 0);
     Flip(0);
     EXPECT_EQ(gl.LastFrameDrawCalls(), 3);
 

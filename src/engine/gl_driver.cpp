@@ -23,9 +23,9 @@ layout(location = 1) in vec2 aUV;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in float aTextured;
 uniform vec2 uResolution;
-out vec2 vUV;
-out vec4 vColor;
-out float vTextured;
+noperspective out vec2 vUV;
+noperspective out vec4 vColor;
+noperspective out float vTextured;
 void main() {
     vec2 p = aPos / uResolution * 2.0 - 1.0;
     gl_Position = vec4(p.x, -p.y, 0.0, 1.0);
@@ -35,11 +35,13 @@ void main() {
 }
 )";
 
-// The software rasterizer pays per pixel for every texture read and for alpha testing, even
-// where they change nothing, so each run of triangles is drawn with the cheapest shader that
-// covers it: colour only, texture only, or both mixed; alpha testing only for the mask blend.
+// The software rasterizer pays per pixel for every texture read, every multiply and for alpha
+// testing, even where they change nothing, so each run of triangles is drawn with the cheapest
+// shader that covers it: colour only, the bare texture (white and opaque, the usual sprite), or
+// the texture tinted; alpha testing only for the mask blend. Interpolation is linear in
+// screen space, which is exact for 2D drawing (w is always 1) and cheaper than perspective.
 constexpr const char* kColorFragmentShader = R"(#version 330 core
-in vec4 vColor;
+noperspective in vec4 vColor;
 out vec4 fragColor;
 void main() {
     fragColor = vColor;
@@ -47,8 +49,8 @@ void main() {
 )";
 
 constexpr const char* kTextureFragmentShader = R"(#version 330 core
-in vec2 vUV;
-in vec4 vColor;
+noperspective in vec2 vUV;
+noperspective in vec4 vColor;
 uniform sampler2D uTexture;
 out vec4 fragColor;
 void main() {
@@ -56,21 +58,19 @@ void main() {
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 330 core
-in vec2 vUV;
-in vec4 vColor;
-in float vTextured;
+constexpr const char* kCopyFragmentShader = R"(#version 330 core
+noperspective in vec2 vUV;
 uniform sampler2D uTexture;
 out vec4 fragColor;
 void main() {
-    fragColor = vColor * mix(vec4(1.0), texture(uTexture, vUV), vTextured);
+    fragColor = texture(uTexture, vUV);
 }
 )";
 
 constexpr const char* kMaskFragmentShader = R"(#version 330 core
-in vec2 vUV;
-in vec4 vColor;
-in float vTextured;
+noperspective in vec2 vUV;
+noperspective in vec4 vColor;
+noperspective in float vTextured;
 uniform sampler2D uTexture;
 out vec4 fragColor;
 void main() {
@@ -141,17 +141,17 @@ Program Link(const char* vertex, const char* fragment) {
 struct TGLRender2DDriver::Impl {
     TGLGraphics* current = nullptr;
     int generation = 0;
-    Program plain, colored, textured, masked;
+    Program colored, textured, copied, masked;
     GLuint vao = 0, vbo = 0, white = 0;
     int maxTexture = 2048;
     int drawableW = 0, drawableH = 0;
 
     std::vector<Vertex> batch;
     GLuint batchTexture = 0;
-    // Thin lines go out as GL_LINES: the rasterizer's line path fills a one-pixel row far more
-    // cheaply than a quad one pixel high.
+    // Thin slanted lines go out as GL_LINES; level and upright ones are drawn as quads.
     GLenum batchMode = GL_TRIANGLES;
     bool batchTextured = false, batchColored = false;
+    bool batchTinted = false;  // some vertex is not opaque white
     bool batching = true;
     long long frameCalls = 0, lastFrameCalls = 0, totalCalls = 0;
     int swapInterval = -2;
@@ -181,9 +181,10 @@ struct TGLRender2DDriver::Impl {
     void Push(float x, float y, float u, float v, float isTextured) {
         batch.push_back(Vertex{x, y, u, v, r, g, b, a, isTextured});
         (isTextured > 0 ? batchTextured : batchColored) = true;
+        if ((r & g & b & a) != 255) batchTinted = true;
     }
     void Triangle(const float* p0, const float* p1, const float* p2) {
-        Mode(GL_TRIANGLES);
+        Mode(GL_TRIANGLES, false);
         Push(p0[0], p0[1], 0, 0, 0);
         Push(p1[0], p1[1], 0, 0, 0);
         Push(p2[0], p2[1], 0, 0, 0);
@@ -201,19 +202,22 @@ struct TGLRender2DDriver::Impl {
         out[1] = x * jx + y * jy + ty;
     }
     void TexturedJoin(GLuint texture) {
-        Mode(GL_TRIANGLES);
+        Mode(GL_TRIANGLES, true);
         if (!batch.empty() && batchTexture != 0 && batchTexture != texture) Flush();
         batchTexture = texture;
     }
     void SetResolutionUniforms() {
-        for (const Program* p : {&plain, &colored, &textured, &masked}) {
+        for (const Program* p : {&colored, &textured, &copied, &masked}) {
             glUseProgram(p->name);
             glUniform2f(p->uResolution, resW, resH);
         }
     }
-    // Starts a run of a primitive type, flushing the run of the other.
-    void Mode(GLenum mode) {
-        if (mode != batchMode && !batch.empty()) Flush();
+    // Starts a run of a primitive type, textured or not, flushing a run of another kind. Runs
+    // never mix textured and colour-only primitives: a mixed run would read the texture for
+    // every pixel of the plain ones too, which costs more than the extra draw call.
+    void Mode(GLenum mode, bool textured) {
+        if (!batch.empty() && (mode != batchMode || (textured ? batchColored : batchTextured)))
+            Flush();
         batchMode = mode;
     }
     void SetSwapInterval(int interval) {
@@ -225,9 +229,9 @@ struct TGLRender2DDriver::Impl {
 
 void TGLRender2DDriver::Impl::CreateObjects() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-    plain = Link(kVertexShader, kFragmentShader);
     colored = Link(kVertexShader, kColorFragmentShader);
     textured = Link(kVertexShader, kTextureFragmentShader);
+    copied = Link(kVertexShader, kCopyFragmentShader);
     masked = Link(kVertexShader, kMaskFragmentShader);
 
     glGenVertexArrays(1, &vao);
@@ -265,7 +269,7 @@ void TGLRender2DDriver::Impl::DestroyObjects() {
     if (white) glDeleteTextures(1, &white);
     if (vbo) glDeleteBuffers(1, &vbo);
     if (vao) glDeleteVertexArrays(1, &vao);
-    for (Program* p : {&plain, &colored, &textured, &masked}) {
+    for (Program* p : {&colored, &textured, &copied, &masked}) {
         if (p->name) glDeleteProgram(p->name);
         *p = Program{};
     }
@@ -280,8 +284,8 @@ void TGLRender2DDriver::Impl::Flush() {
     }
     const Program& program = blend == MASKBLEND ? masked
                              : !batchTextured       ? colored
-                             : !batchColored        ? textured
-                                                    : plain;
+                             : batchTinted          ? textured
+                                                    : copied;
     glUseProgram(program.name);
     glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
@@ -292,7 +296,7 @@ void TGLRender2DDriver::Impl::Flush() {
     ++totalCalls;
     batch.clear();
     batchTexture = 0;
-    batchTextured = batchColored = false;
+    batchTextured = batchColored = batchTinted = false;
 }
 
 void TGLRender2DDriver::Impl::ApplyBlend() {
@@ -568,7 +572,42 @@ void TGLRender2DDriver::DrawLine(float x0, float y0, float x1, float y1, float t
                 bx += 1;
             }
         }
-        d.Mode(GL_LINES);
+        if (std::fabs(dy) < 1e-4f || std::fabs(dx) < 1e-4f) {
+            // A level or upright line is a one-pixel-wide strip: fill exactly GL's pixels (the
+            // first drawn, the last not) as a quad, which the rasterizer fills several times
+            // faster than the same pixels as a line.
+            auto span = [](float from, float to, float& lo, float& hi) {
+                if (to >= from) {
+                    lo = std::ceil(from - 0.5f);
+                    hi = std::ceil(to - 0.5f);
+                } else {
+                    lo = std::floor(to - 0.5f) + 1;
+                    hi = std::floor(from - 0.5f) + 1;
+                }
+            };
+            float left = 0, right = 0, top = 0, bottom = 0;
+            if (std::fabs(dy) < 1e-4f) {
+                span(ax, bx, left, right);
+                top = std::floor(ay);
+                bottom = top + 1;
+            } else {
+                span(ay, by, top, bottom);
+                left = std::floor(ax);
+                right = left + 1;
+            }
+            // Only the part inside the window: a strip hanging over the edge misses the
+            // rasterizer's quick path for rectangles.
+            left = std::max(left, 0.0f);
+            top = std::max(top, 0.0f);
+            right = std::min(right, float(d.drawableW));
+            bottom = std::min(bottom, float(d.drawableH));
+            if (right <= left || bottom <= top) return;
+            float q[4][2] = {{left * pw, top * ph}, {right * pw, top * ph},
+                             {right * pw, bottom * ph}, {left * pw, bottom * ph}};
+            d.Quad(q);
+            return;
+        }
+        d.Mode(GL_LINES, false);
         d.Push(ax * pw, ay * ph, 0, 0, 0);
         d.Push(bx * pw, by * ph, 0, 0, 0);
         d.EndPrimitive();
