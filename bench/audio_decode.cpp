@@ -24,7 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double PeakRssMiB() {
     rusage usage{};
@@ -73,7 +75,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         Clock::time_point t0 = Clock::now();
         double bytes = 0;
-        for (const IncbinEntry* f : files) bytes += double(DecodeOggVorbisDiscarding(f->data, f->size));
+        for (const IncbinEntry* f : files)
+            bytes += double(DecodeOggVorbisDiscarding(f->data, f->size));
         floorMs.push_back(Ms(Clock::now() - t0));
         pcmBytes = bytes;
 
@@ -102,8 +105,9 @@ int main(int argc, char** argv) {
     std::printf("game:  SFX::Load                %8.1f ms (median of %d, best %.1f, first %.1f)\n",
                 game, rounds, *std::min_element(gameMs.begin(), gameMs.end()), gameMs.front());
     std::printf("ratio game / floor              %8.3f (target at most 0.65)\n", game / floor);
-    std::printf("peak RSS %.1f MiB after the first load (%.1f MiB before it): PCM + %.1f MiB "
-                "(budget PCM + 40 MiB)\n",
-                peakAfterFirst, rssBefore, peakAfterFirst - pcm);
+    std::printf(
+        "peak RSS %.1f MiB after the first load (%.1f MiB before it): PCM + %.1f MiB "
+        "(budget PCM + 40 MiB)\n",
+        peakAfterFirst, rssBefore, peakAfterFirst - pcm);
     return 0;
 }

@@ -110,8 +110,7 @@ int main(int argc, char** argv) {
 
     std::printf("%d frames at %d x %d on %s\n", frames, GraphicsWidth(), GraphicsHeight(),
                 gl.Name().c_str());
-    std::printf("%-28s %10s %10s %10s %12s\n", "", "cpu ms", "thread ms", "wall ms",
-                "draw calls");
+    std::printf("%-28s %10s %10s %10s %12s\n", "", "cpu ms", "thread ms", "wall ms", "draw calls");
     auto row = [](const char* name, const Cost& c) {
         std::printf("%-28s %10.3f %10.3f %10.3f %12lld\n", name, c.cpuMs, c.threadMs, c.wallMs,
                     c.calls);
@@ -121,9 +120,10 @@ int main(int argc, char** argv) {
     row("synthetic, call per quad", single);
     std::printf("batched / 16.7 ms budget: %.3f process, %.3f game thread (target under 0.25)\n",
                 batched.cpuMs / 16.7, batched.threadMs / 16.7);
-    std::printf("batched / present floor: %.2f; call per quad / batched: %.2f process, %.2f thread\n",
-                batched.cpuMs / floor.cpuMs, single.cpuMs / batched.cpuMs,
-                single.threadMs / batched.threadMs);
+    std::printf(
+        "batched / present floor: %.2f; call per quad / batched: %.2f process, %.2f thread\n",
+        batched.cpuMs / floor.cpuMs, single.cpuMs / batched.cpuMs,
+        single.threadMs / batched.threadMs);
     std::string rm = std::string("rm -rf ") + folder;
     if (std::system(rm.c_str()) != 0) return 1;
     End();

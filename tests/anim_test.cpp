@@ -7,7 +7,7 @@
 namespace {
 
 class AnimTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { InitGameClock(); }
     // Most tests start a second into the game, as the game's own animations do.
     void Later() { clock.Advance(1000); }

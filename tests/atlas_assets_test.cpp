@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,7 +63,9 @@ const TPixmap& Atlas() {
     return *pixmap;
 }
 
-bool Opaque(std::uint32_t rgba) { return (rgba & 0xFFu) != 0; }
+bool Opaque(std::uint32_t rgba) {
+    return (rgba & 0xFFu) != 0;
+}
 
 // Calls f(x, y) for each page pixel of the 16 x 16 (or 8 x 8 glyph) picture of one frame.
 struct Cell {
@@ -71,9 +73,12 @@ struct Cell {
 };
 Cell FrameCell(const Region& r, int frame, int cell = 20, int pad = 2) {
     int columns = r.w / cell;
-    return {r.x + (frame % columns) * cell + pad, r.y + (frame / columns) * cell + pad, cell - 2 * pad};
+    return {r.x + (frame % columns) * cell + pad, r.y + (frame / columns) * cell + pad,
+            cell - 2 * pad};
 }
-Cell GlyphCell(int style, int code) { return FrameCell(RegionNamed("bitmapfonts"), code - 32 + 96 * style, 12); }
+Cell GlyphCell(int style, int code) {
+    return FrameCell(RegionNamed("bitmapfonts"), code - 32 + 96 * style, 12);
+}
 
 int OpaqueCount(const Cell& c) {
     int n = 0;
@@ -96,7 +101,8 @@ int RunBuilder(const std::string& art, const TempDir& dir) {
 TEST(AtlasBuild, CommittedFilesAreWhatTheArtBuilds) {
     TempDir dir;
     ASSERT_EQ(RunBuilder(kArt, dir), 0) << Slurp(dir.File("stderr.txt"));
-    EXPECT_TRUE(Slurp(dir.File("atlas0.png")) == Slurp(kPng)) << "run: cmake --build build --target atlas";
+    EXPECT_TRUE(Slurp(dir.File("atlas0.png")) == Slurp(kPng))
+        << "run: cmake --build build --target atlas";
     EXPECT_EQ(Slurp(dir.File("atlas0.txt")), Slurp(kTxt));
     EXPECT_EQ(Slurp(dir.File("builtin_font.inc")), Slurp(kFontInc));
 }
@@ -147,8 +153,8 @@ TEST(AtlasDescription, ListsEveryRegionInOrderAtItsPlace) {
     std::string expected = "atlas0.png\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
     for (const auto& r : kRegions) {
         std::ostringstream s;
-        s << r.name << "\n  rotate: false\n  xy: " << r.x << ", " << r.y << "\n  size: " << r.w << ", "
-          << r.h << "\n  orig: " << r.w << ", " << r.h << "\n  offset: 0, 0\n  index: -1\n";
+        s << r.name << "\n  rotate: false\n  xy: " << r.x << ", " << r.y << "\n  size: " << r.w
+          << ", " << r.h << "\n  orig: " << r.w << ", " << r.h << "\n  offset: 0, 0\n  index: -1\n";
         expected += s.str();
     }
     EXPECT_EQ(txt, expected);
@@ -167,7 +173,8 @@ TEST(AtlasPage, IsA512SquareWithTransparentPaddingEverywhere) {
                 int cx = x % cell, cy = y % cell;
                 bool padding = cx < 2 || cy < 2 || cx >= cell - 2 || cy >= cell - 2;
                 if (padding && Opaque(page.ReadPixel(r.x + x, r.y + y)))
-                    ADD_FAILURE() << r.name << " padding pixel at " << x << "," << y << " is not clear";
+                    ADD_FAILURE() << r.name << " padding pixel at " << x << "," << y
+                                  << " is not clear";
             }
     }
     // The page outside every region is clear too.
@@ -195,13 +202,16 @@ TEST(AtlasFont, GlyphsAreWhiteDrawnAndWithinTheirAdvance) {
                     if (!Opaque(p)) continue;
                     ++drawn;
                     if (p != 0xFFFFFFFFu)
-                        ADD_FAILURE() << "style " << style << " code " << code << " is not pure white";
+                        ADD_FAILURE()
+                            << "style " << style << " code " << code << " is not pure white";
                     if (x >= maxColumns || y >= maxRows)
                         ADD_FAILURE() << "style " << style << " code " << code << " reaches " << x
                                       << "," << y;
                 }
-            if (code == 32) EXPECT_EQ(drawn, 0) << "style " << style << " space";
-            else EXPECT_GT(drawn, 0) << "style " << style << " code " << code;
+            if (code == 32)
+                EXPECT_EQ(drawn, 0) << "style " << style << " space";
+            else
+                EXPECT_GT(drawn, 0) << "style " << style << " code " << code;
         }
         // An 8-pixel advance face still needs a blank column or letters run together.
         if (style == 0)
@@ -225,10 +235,12 @@ TEST(AtlasFont, BuiltinFontMatchesStyleZero) {
     // Drop the comments, then read the numbers in order.
     std::string body;
     std::istringstream lines(inc.substr(decl + 50));
-    for (std::string line; std::getline(lines, line);) body += line.substr(0, line.find("//")) + "\n";
+    for (std::string line; std::getline(lines, line);)
+        body += line.substr(0, line.find("//")) + "\n";
     std::vector<unsigned> values;
     for (std::size_t i = 0; i < body.size();) {
-        bool wordBefore = i > 0 && (std::isalnum(static_cast<unsigned char>(body[i - 1])) || body[i - 1] == '_');
+        bool wordBefore =
+            i > 0 && (std::isalnum(static_cast<unsigned char>(body[i - 1])) || body[i - 1] == '_');
         if (!std::isdigit(static_cast<unsigned char>(body[i])) || wordBefore) {
             ++i;
             continue;
@@ -253,8 +265,11 @@ TEST(AtlasSprites, DeathBlocksOnlyShowWhereTheyHurt) {
     struct Area {
         int frame, x0, y0, x1, y1;  // inclusive
     };
-    const Area areas[] = {{12, 2, 2, 13, 13}, {13, 0, 6, 15, 15}, {14, 0, 0, 15, 9},
-                          {15, 0, 0, 9, 15},  {16, 6, 0, 15, 15}};
+    const Area areas[] = {{12, 2, 2, 13, 13},
+                          {13, 0, 6, 15, 15},
+                          {14, 0, 0, 15, 9},
+                          {15, 0, 0, 9, 15},
+                          {16, 6, 0, 15, 15}};
     for (const auto& a : areas) {
         Cell c = FrameCell(RegionNamed("items"), a.frame);
         int inside = 0;
@@ -263,7 +278,8 @@ TEST(AtlasSprites, DeathBlocksOnlyShowWhereTheyHurt) {
                 if (!Opaque(Atlas().ReadPixel(c.left + x, c.top + y))) continue;
                 bool ok = x >= a.x0 && x <= a.x1 && y >= a.y0 && y <= a.y1;
                 inside += ok;
-                if (!ok) ADD_FAILURE() << "death block " << a.frame << " shows at " << x << "," << y;
+                if (!ok)
+                    ADD_FAILURE() << "death block " << a.frame << " shows at " << x << "," << y;
             }
         // A few pixels would not tell the player anything.
         EXPECT_GT(inside, 40) << "death block " << a.frame;
@@ -275,10 +291,10 @@ TEST(AtlasSprites, EveryFrameTheGameDrawsHasAPicture) {
         const char* region;
         int frames;
     };
-    const Used used[] = {{"tiles", 72},  {"player", 8},   {"gems", 24},   {"goldcoin", 4},
-                         {"e_bones", 4}, {"e_bat", 4},    {"e_crab", 3},  {"e_spider", 3},
-                         {"e_chase_skull", 3}, {"poof", 6}, {"border1", 9}, {"border2", 9},
-                         {"border3", 9}, {"border4", 9}};
+    const Used used[] = {{"tiles", 72},        {"player", 8}, {"gems", 24},   {"goldcoin", 4},
+                         {"e_bones", 4},       {"e_bat", 4},  {"e_crab", 3},  {"e_spider", 3},
+                         {"e_chase_skull", 3}, {"poof", 6},   {"border1", 9}, {"border2", 9},
+                         {"border3", 9},       {"border4", 9}};
     for (const auto& u : used)
         for (int f = 0; f < u.frames; ++f) {
             if (std::string(u.region).rfind("border", 0) == 0 && f == 4) continue;  // centre

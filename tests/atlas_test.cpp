@@ -22,7 +22,7 @@ std::string Group(const std::string& name, int x, int y, int w, int h) {
 
 // A small atlas of our own under the embedded names the reader uses.
 class AtlasTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearIncbins();
         description = "atlas0.png\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n" +
@@ -156,12 +156,11 @@ TEST(ImageRegistryTest, EveryStripHasItsFramesAndSizes) {
         AtlasTile* strip;
         int frames;
     };
-    const Want strips[] = {{Image::Tiles.get(), 72},    {Image::Items.get(), 72},
-                           {Image::Player.get(), 8},    {Image::Gems.get(), 24},
-                           {Image::GoldCoin.get(), 4},  {Image::Bones.get(), 4},
-                           {Image::Bat.get(), 4},       {Image::ChaseSkull.get(), 3},
-                           {Image::Spider.get(), 3},    {Image::Crab.get(), 3},
-                           {Image::Poof.get(), 6}};
+    const Want strips[] = {
+        {Image::Tiles.get(), 72}, {Image::Items.get(), 72},     {Image::Player.get(), 8},
+        {Image::Gems.get(), 24},  {Image::GoldCoin.get(), 4},   {Image::Bones.get(), 4},
+        {Image::Bat.get(), 4},    {Image::ChaseSkull.get(), 3}, {Image::Spider.get(), 3},
+        {Image::Crab.get(), 3},   {Image::Poof.get(), 6}};
     for (const Want& w : strips) {
         ASSERT_NE(w.strip, nullptr);
         EXPECT_EQ(w.strip->Count(), w.frames);

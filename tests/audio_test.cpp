@@ -17,7 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Wait(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
+void Wait(std::chrono::milliseconds ms) {
+    std::this_thread::sleep_for(ms);
+}
 
 // Polls until the channel stops playing, for at most limit.
 bool EndsWithin(TChannel& channel, std::chrono::milliseconds limit) {
@@ -65,7 +67,8 @@ TEST(AudioSample, DecoderGivesTheSamePcmHoweverTheReadsAreSplit) {
         EXPECT_EQ(decoder.TotalFrames(), whole->length);
         std::vector<std::int16_t> pcm;
         std::vector<std::int16_t> buf(chunk * 2);
-        while (std::size_t n = decoder.Read(buf.data(), chunk)) pcm.insert(pcm.end(), buf.begin(), buf.begin() + n * 2);
+        while (std::size_t n = decoder.Read(buf.data(), chunk))
+            pcm.insert(pcm.end(), buf.begin(), buf.begin() + n * 2);
         EXPECT_EQ(pcm, whole->samples) << "chunk " << chunk;
     }
 }
@@ -78,7 +81,7 @@ TEST(AudioSample, DiscardingDecodeCountsTheBytesAFullDecodeHolds) {
 
 // The real OpenAL driver; the tests run it on OpenAL Soft's null output.
 class AudioOpenAL : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetAudioDriver(CreateOpenALDriver());
         ASSERT_EQ(AudioDriver().Name(), "OpenAL")
@@ -315,11 +318,12 @@ TEST(AudioDrivers, NullStandsInWhenNoDeviceOpens) {
 
 // OpenAL reads its driver list once per process, so the first-use choice is made in a fresh one.
 void ExpectFirstUsePicks(const char* backends, const char* driver) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(PickOnFirstUse(backends, driver), ::testing::ExitedWithCode(0), "picked");
 }
 
-TEST(AudioDrivers, FirstUsePicksOpenALWhenADeviceOpens) { ExpectFirstUsePicks("null", "OpenAL"); }
+TEST(AudioDrivers, FirstUsePicksOpenALWhenADeviceOpens) {
+    ExpectFirstUsePicks("null", "OpenAL");
+}
 
 TEST(AudioDrivers, FirstUseFallsBackToNullWithoutADevice) {
     ExpectFirstUsePicks("kestrune-no-such-backend", "Null");

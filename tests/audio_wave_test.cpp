@@ -20,7 +20,7 @@ constexpr int kLoud = 1000;
 struct Shape {
     int firstLoud = -1;
     int loud = 0;
-    int longestGap = 0;   // silent windows between the first and the last loud one
+    int longestGap = 0;  // silent windows between the first and the last loud one
     int loudBeforeGap = 0;
 };
 
@@ -47,7 +47,9 @@ Shape Measure(const std::vector<int>& peaks) {
     return s;
 }
 
-bool Near(int value, int want, int slack) { return value >= want - slack && value <= want + slack; }
+bool Near(int value, int want, int slack) {
+    return value >= want - slack && value <= want + slack;
+}
 
 [[noreturn]] void CueThenResume() {
     auto peaks = WindowPeaks(CaptureWaveOutput([] {
@@ -63,7 +65,6 @@ bool Near(int value, int want, int slack) { return value >= want - slack && valu
 }
 
 TEST(AudioWave, CuedChannelIsSilentUntilResumed) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(CueThenResume(), ::testing::ExitedWithCode(0), "");
 }
 
@@ -83,7 +84,6 @@ TEST(AudioWave, CuedChannelIsSilentUntilResumed) {
 }
 
 TEST(AudioWave, PauseKeepsThePosition) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(PauseMidway(), ::testing::ExitedWithCode(0), "");
 }
 
@@ -97,7 +97,6 @@ TEST(AudioWave, PauseKeepsThePosition) {
 }
 
 TEST(AudioWave, AnEffectNobodyHoldsPlaysToItsEnd) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(PlayAndLetGo(), ::testing::ExitedWithCode(0), "");
 }
 

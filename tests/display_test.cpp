@@ -10,7 +10,7 @@
 namespace {
 
 class DisplayTest : public ::testing::Test {
-protected:
+  protected:
     void Open(int desktopW, int desktopH, int gW, int gH, bool fullScreen) {
         driver = std::make_unique<RecordingDriver>(desktopW, desktopH);
         SetGraphicsDriver(driver.get());

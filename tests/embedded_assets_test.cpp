@@ -10,13 +10,23 @@
 namespace {
 
 // Registration order is the order of the game's file table; only files present are embedded.
-const char* const kOrder[] = {
-    "images/atlas0.txt",      "images/atlas0.png",       "sounds/loading.ogg",
-    "sounds/gem_collect.ogg", "sounds/enemy_poof.ogg",   "sounds/coin_bounce.ogg",
-    "sounds/coin_got.ogg",    "sounds/player_jump.ogg",  "sounds/ui1.ogg",
-    "sounds/ui2.ogg",         "sounds/player_die.ogg",   "sounds/music_chase.ogg",
-    "sounds/music_track1.ogg", "sounds/music_track2.ogg", "sounds/music_track3.ogg",
-    "sounds/music_title.ogg", "stage.dat"};
+const char* const kOrder[] = {"images/atlas0.txt",
+                              "images/atlas0.png",
+                              "sounds/loading.ogg",
+                              "sounds/gem_collect.ogg",
+                              "sounds/enemy_poof.ogg",
+                              "sounds/coin_bounce.ogg",
+                              "sounds/coin_got.ogg",
+                              "sounds/player_jump.ogg",
+                              "sounds/ui1.ogg",
+                              "sounds/ui2.ogg",
+                              "sounds/player_die.ogg",
+                              "sounds/music_chase.ogg",
+                              "sounds/music_track1.ogg",
+                              "sounds/music_track2.ogg",
+                              "sounds/music_track3.ogg",
+                              "sounds/music_title.ogg",
+                              "stage.dat"};
 
 TEST(EmbeddedAssetsTest, EveryAssetFileIsEmbeddedInOrderWithItsExactBytes) {
     std::vector<std::string> expected;

@@ -9,7 +9,7 @@
 namespace {
 
 class FontShapeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { h.driver.Clear(); }
     std::vector<float> GlyphXs() const {
         std::vector<float> xs;
@@ -51,7 +51,10 @@ TEST_F(FontShapeTest, GlyphFramesFollowStyleAndCode) {
     EXPECT_FLOAT_EQ(a.sy, 2 + 7 * 12 + 2);
     h.driver.Clear();
     gameFont->SetStyle(0);
-    gameFont->Draw("a\tb\xc8" "c", 10, 0, TBitMapFont::ALIGN_LEFT);  // tab and 200 stay blank
+    gameFont->Draw(
+        "a\tb\xc8"
+        "c",
+        10, 0, TBitMapFont::ALIGN_LEFT);  // tab and 200 stay blank
     EXPECT_EQ(GlyphXs(), (std::vector<float>{10, 26, 42}));
     gameFont->Draw(std::string("x\0y", 3), 0, 0, TBitMapFont::ALIGN_LEFT);
 }
@@ -85,7 +88,8 @@ std::ostream& operator<<(std::ostream& o, const Box& b) {
 
 std::vector<Box> Rects(const RecordingDriver& d) {
     std::vector<Box> out;
-    for (const DrawCall& c : d.Of(DrawCall::RECT)) out.push_back({c.Left(), c.Top(), c.Width(), c.Height()});
+    for (const DrawCall& c : d.Of(DrawCall::RECT))
+        out.push_back({c.Left(), c.Top(), c.Width(), c.Height()});
     return out;
 }
 

@@ -20,7 +20,7 @@ struct RGB {
 };
 
 class GLRenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetGraphicsState();
         SetGraphicsDriver(&GLMax2DDriver());
@@ -170,11 +170,11 @@ TEST_F(GLRenderTest, LevelAndUprightLinesLightTheSamePixelsAsAGLLine) {
         int left, top, right, bottom, count;
     };
     const Case cases[] = {
-        {1024, 10, 10, 20, 10, 0, 10, 10, 19, 10, 10},     // rightwards
-        {1024, 20, 40, 10, 40, 0, 11, 40, 20, 40, 10},     // leftwards
-        {1024, 30, 60, 30, 50, 0, 30, 51, 30, 60, 10},     // upwards
-        {1024, 30, 70, 30, 80, 1, 30, 70, 30, 80, 11},     // downwards with the last pixel
-        {1024, -50, 100, 2000, 100, 1, 0, 100, 1023, 100, 1024},  // over both edges
+        {1024, 10, 10, 20, 10, 0, 10, 10, 19, 10, 10},             // rightwards
+        {1024, 20, 40, 10, 40, 0, 11, 40, 20, 40, 10},             // leftwards
+        {1024, 30, 60, 30, 50, 0, 30, 51, 30, 60, 10},             // upwards
+        {1024, 30, 70, 30, 80, 1, 30, 70, 30, 80, 11},             // downwards with the last pixel
+        {1024, -50, 100, 2000, 100, 1, 0, 100, 1023, 100, 1024},   // over both edges
         {1024, 1023, 767, 1023, 900, 1, 1023, 767, 1023, 767, 1},  // off the bottom
         {1024, 100.7f, 120.7f, 110.2f, 120.7f, 0, 101, 121, 110, 121, 10},  // between pixels
         {256, 10, 10.5f, 20, 10.5f, 0, 40, 42, 79, 42, 40},  // one window row of a 4x row
@@ -197,8 +197,8 @@ TEST_F(GLRenderTest, LevelAndUprightLinesLightTheSamePixelsAsAGLLine) {
                     bottom = std::max(bottom, y);
                     ++count;
                 }
-        SCOPED_TRACE(::testing::Message() << "line " << c.x0 << "," << c.y0 << " to " << c.x1
-                                          << "," << c.y1 << " at " << c.res);
+        SCOPED_TRACE(::testing::Message() << "line " << c.x0 << "," << c.y0 << " to " << c.x1 << ","
+                                          << c.y1 << " at " << c.res);
         EXPECT_EQ(left, c.left);
         EXPECT_EQ(top, c.top);
         EXPECT_EQ(right, c.right);

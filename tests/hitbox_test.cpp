@@ -94,7 +94,7 @@ TEST(HitBox, ActiveRecordsTheLastTestOfEachBox) {
 }
 
 class HitBoxRender : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetGraphicsDriver(&driver);
         ASSERT_TRUE(Graphics(256, 192, 0, 60));

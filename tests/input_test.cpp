@@ -6,7 +6,7 @@
 namespace {
 
 class InputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetInput(); }
     void TearDown() override {
         DetachAllJoysticks();
@@ -112,7 +112,7 @@ TEST_F(InputTest, CloseRequestIsReportedOnce) {
 }
 
 class FakeJoystick : public TJoystickDevice {
-public:
+  public:
     std::uint32_t buttons = 0;
     float axes[6] = {};
     float hat = -1;
@@ -126,7 +126,7 @@ public:
 };
 
 class JoystickTest : public InputTest {
-protected:
+  protected:
     FakeJoystick* Attach(int id) {
         auto dev = std::make_unique<FakeJoystick>();
         FakeJoystick* raw = dev.get();

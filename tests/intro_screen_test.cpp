@@ -11,7 +11,7 @@ namespace {
 
 // The loading screen comes up at start-up; the game clock then runs with the frames.
 class IntroScreenTest : public ::testing::Test {
-protected:
+  protected:
     ScreenIntroLoad& Intro() {
         return *static_cast<ScreenIntroLoad*>(screenManager->Find("screen_introload"));
     }

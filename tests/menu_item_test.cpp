@@ -13,9 +13,8 @@
 
 namespace {
 
-
 class MenuItemRender : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         gameFont->SetStyle(0);
         h.driver.Clear();
@@ -89,9 +88,8 @@ TEST_F(MenuItemRender, MeasuresInTheCurrentStyleAndSetTextKeepsTheBox) {
     EXPECT_EQ(Glyphs().size(), 17u);
 }
 
-
 class FakeStick : public TJoystickDevice {
-public:
+  public:
     std::uint32_t buttons = 0;
     float x = 0;
     float y = 0;
@@ -101,7 +99,7 @@ public:
 };
 
 class MenuInput : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetInput();
         TMenuItem::Reset();

@@ -9,7 +9,7 @@
 namespace {
 
 class Render2DTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetGraphicsState();
         SetGraphicsDriver(&driver);

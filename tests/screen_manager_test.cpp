@@ -10,7 +10,7 @@ namespace {
 std::vector<std::string> g_log;
 
 class LoggingScreen : public BaseScreenClass {
-public:
+  public:
     explicit LoggingScreen(std::string name) : name_(std::move(name)) {}
     int Create() override { return Log("Create"); }
     int Start() override { return Log("Start"); }
@@ -18,7 +18,7 @@ public:
     int Update() override { return Log("Update"); }
     int Render() override { return Log("Render"); }
 
-private:
+  private:
     int Log(const char* hook) {
         g_log.push_back(name_ + "." + hook);
         return 0;
@@ -27,7 +27,7 @@ private:
 };
 
 class ScreenManagerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_log.clear();
         manager.Add("a", std::make_unique<LoggingScreen>("a"));
@@ -82,7 +82,7 @@ TEST_F(ScreenManagerTest, ReplacingTheActiveScreenNeverLeavesADanglingPointer) {
 
 // A screen that switches away inside its own Update, as the game's screens do.
 class SwitchingScreen : public LoggingScreen {
-public:
+  public:
     SwitchingScreen(ScreenClass& m) : LoggingScreen("s"), m_(m) {}
     int Update() override {
         LoggingScreen::Update();
@@ -91,7 +91,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     ScreenClass& m_;
 };
 

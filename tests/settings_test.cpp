@@ -28,7 +28,7 @@ void Put(const std::string& path, const std::string& bytes) {
 }
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("USERPROFILE", dir.Path().c_str(), 1);
         ResetConfig();
@@ -65,18 +65,18 @@ TEST_F(SettingsTest, LinesFeedSettingsByPositionWithLenientNumbers) {
         "Keys Pause=9991\nJoy Action=%11\nJoy Pause=\nPlayer Lives=5\nStage Start=1\n"
         "Stage Final=7\nStage Time=30\nExtra=99\n");
     LoadConfig();
-    EXPECT_EQ(cfgMusic, 0);        // a sound line placed first feeds the music step
+    EXPECT_EQ(cfgMusic, 0);  // a sound line placed first feeds the music step
     EXPECT_EQ(cfgSound, 3);
-    EXPECT_EQ(cfgScanLines, 1);    // the text between the first and second "="
+    EXPECT_EQ(cfgScanLines, 1);  // the text between the first and second "="
     EXPECT_EQ(cfgFullscreen, 0);
-    EXPECT_EQ(cfgKeysLeft, 65);    // an empty line has no "=" and keeps the default
+    EXPECT_EQ(cfgKeysLeft, 65);  // an empty line has no "=" and keeps the default
     EXPECT_EQ(cfgKeysRight, -68);
     EXPECT_EQ(cfgKeysAction, 32);
     EXPECT_EQ(cfgKeysPause, 9991);
     EXPECT_EQ(cfgJoyAction, 3);
-    EXPECT_EQ(cfgJoyPause, 0);     // an empty value reads as 0
+    EXPECT_EQ(cfgJoyPause, 0);  // an empty value reads as 0
     EXPECT_EQ(cfgStageTime, 30);
-    ASSERT_TRUE(SaveConfig());     // the extra line does not survive a save
+    ASSERT_TRUE(SaveConfig());  // the extra line does not survive a save
     EXPECT_EQ(Slurp(File()).find("Extra"), std::string::npos);
 }
 

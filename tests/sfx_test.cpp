@@ -26,19 +26,26 @@ struct Slot {
 };
 
 std::vector<Slot> Slots() {
-    return {{SFX::Loading, "loading.ogg"},           {SFX::GemCollect, "gem_collect.ogg"},
-            {SFX::EnemyPoof, "enemy_poof.ogg"},      {SFX::CoinBounce, "coin_bounce.ogg"},
-            {SFX::CoinGot, "coin_got.ogg"},          {SFX::PlayerJump, "player_jump.ogg"},
-            {SFX::UI1, "ui1.ogg"},                   {SFX::UI2, "ui2.ogg"},
-            {SFX::PlayerDie, "player_die.ogg"},      {SFX::MusicChase, "music_chase.ogg"},
-            {SFX::MusicTrack1, "music_track1.ogg"},  {SFX::MusicTrack2, "music_track2.ogg"},
-            {SFX::MusicTrack3, "music_track3.ogg"},  {SFX::MusicTrack4, "music_track2.ogg"},
+    return {{SFX::Loading, "loading.ogg"},
+            {SFX::GemCollect, "gem_collect.ogg"},
+            {SFX::EnemyPoof, "enemy_poof.ogg"},
+            {SFX::CoinBounce, "coin_bounce.ogg"},
+            {SFX::CoinGot, "coin_got.ogg"},
+            {SFX::PlayerJump, "player_jump.ogg"},
+            {SFX::UI1, "ui1.ogg"},
+            {SFX::UI2, "ui2.ogg"},
+            {SFX::PlayerDie, "player_die.ogg"},
+            {SFX::MusicChase, "music_chase.ogg"},
+            {SFX::MusicTrack1, "music_track1.ogg"},
+            {SFX::MusicTrack2, "music_track2.ogg"},
+            {SFX::MusicTrack3, "music_track3.ogg"},
+            {SFX::MusicTrack4, "music_track2.ogg"},
             {SFX::MusicTitle, "music_title.ogg"}};
 }
 
 // The sound manager over a recording driver with a named stand-in for every sound.
 class Sfx : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearIncbins();
         SFX::Reset();
@@ -54,7 +61,9 @@ protected:
         ShutdownAudio();
         ResetConfig();
     }
-    RecordedChannel* Music() const { return dynamic_cast<RecordedChannel*>(SFX::MusicChannel.get()); }
+    RecordedChannel* Music() const {
+        return dynamic_cast<RecordedChannel*>(SFX::MusicChannel.get());
+    }
     // Starts a track and forgets the calls that took.
     RecordedChannel* Start(int track) {
         SFX::PlayMusic(track);
@@ -306,7 +315,9 @@ TEST(SfxLoad, EverySoundComesFromItsFileOnOpenAL) {
         if (std::find(files.begin(), files.end(), s.file) == files.end()) files.push_back(s.file);
     ASSERT_EQ(files.size(), 14u);
     auto fixtureOf = [&](const std::string& file) {
-        return static_cast<std::size_t>(std::find(files.begin(), files.end(), file) - files.begin()) % 4;
+        return static_cast<std::size_t>(std::find(files.begin(), files.end(), file) -
+                                        files.begin()) %
+               4;
     };
     ClearIncbins();
     for (const std::string& f : files) {
@@ -419,7 +430,6 @@ std::vector<int> ThirdsLevels(const std::vector<int>& peaks) {
 }
 
 TEST(SfxWave, MusicStepsScaleWhatIsHeard) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(StepTheMusicVolume(), ::testing::ExitedWithCode(0), "");
 }
 
@@ -445,7 +455,6 @@ TEST(SfxWave, MusicStepsScaleWhatIsHeard) {
 }
 
 TEST(SfxWave, EffectsAreSilentWithSoundOff) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(EffectsWithSoundOffThenOn(), ::testing::ExitedWithCode(0), "");
 }
 

@@ -36,13 +36,13 @@ struct Expected {
 };
 
 const Expected kSounds[] = {
-    {"gem_collect", false, 0.2, 0.4},  {"player_jump", false, 0.15, 0.3},
-    {"player_die", false, 0.7, 1.4},   {"coin_bounce", false, 0.05, 0.35},
-    {"coin_got", false, 0.9, 1.6},     {"ui1", false, 0.02, 0.15},
-    {"ui2", false, 0.1, 0.5},          {"enemy_poof", false, 0.3, 0.5},
-    {"loading", false, 3.0, 6.0},      {"music_title", true, 45, 90},
-    {"music_track1", true, 45, 90},    {"music_track2", true, 45, 90},
-    {"music_track3", true, 45, 90},    {"music_chase", true, 45, 90},
+    {"gem_collect", false, 0.2, 0.4}, {"player_jump", false, 0.15, 0.3},
+    {"player_die", false, 0.7, 1.4},  {"coin_bounce", false, 0.05, 0.35},
+    {"coin_got", false, 0.9, 1.6},    {"ui1", false, 0.02, 0.15},
+    {"ui2", false, 0.1, 0.5},         {"enemy_poof", false, 0.3, 0.5},
+    {"loading", false, 3.0, 6.0},     {"music_title", true, 45, 90},
+    {"music_track1", true, 45, 90},   {"music_track2", true, 45, 90},
+    {"music_track3", true, 45, 90},   {"music_chase", true, 45, 90},
 };
 
 // Vorbis overshoots the PCM it was given a little; -0.5 dBFS still leaves room for that.
@@ -58,8 +58,8 @@ std::string ReadText(const std::string& path) {
 // Runs the synth; returns its exit status and leaves what it printed in `output`.
 int RunSynth(const std::string& source, const std::string& target, std::string* output = nullptr) {
     const std::string log = target + ".log";
-    const std::string command = std::string("'") + SYNTH_EXE + "' '" + source + "' '" + target +
-                                "' >'" + log + "' 2>&1";
+    const std::string command =
+        std::string("'") + SYNTH_EXE + "' '" + source + "' '" + target + "' >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     if (output) *output = ReadText(log);
     std::filesystem::remove(log);
@@ -86,12 +86,15 @@ int MaxAbs(const TAudioSample& s, int from, int to) {
     return peak;
 }
 
-double Peak(const TAudioSample& s) { return MaxAbs(s, 0, s.length) / 32768.0; }
+double Peak(const TAudioSample& s) {
+    return MaxAbs(s, 0, s.length) / 32768.0;
+}
 
 double Rms(const TAudioSample& s) {
     double sum = 0.0;
     for (std::int16_t v : s.samples) sum += static_cast<double>(v) * v;
-    return s.samples.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(s.samples.size())) / 32768.0;
+    return s.samples.empty() ? 0.0
+                             : std::sqrt(sum / static_cast<double>(s.samples.size())) / 32768.0;
 }
 
 // A value from a source's settings line, e.g. "tempo 126".
@@ -228,7 +231,7 @@ TEST(SoundAssets, EffectsAreAsLoudAsTheMusicTheyPlayOver) {
 // ---- The synth on sources written for the test ----
 
 class SoundSynth : public ::testing::Test {
-protected:
+  protected:
     std::string Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_.File(name)) << text;
         return dir_.File(name);

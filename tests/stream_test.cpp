@@ -12,7 +12,7 @@ namespace {
 const std::uint8_t kLines[] = "one\r\ntwo\nthree";
 
 class StreamTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearIncbins();
         RegisterIncbin("../assets/lines.txt", kLines, sizeof kLines - 1);

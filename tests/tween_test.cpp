@@ -22,14 +22,22 @@ double BounceRef(double u) {
     if (u < 2.5 / 2.75) return k * std::pow(u - 2.25 / 2.75, 2) + 0.9375;
     return k * std::pow(u - 2.625 / 2.75, 2) + 0.984375;
 }
-double BackInRef(double u, double s) { return u * u * ((s + 1) * u - s); }
-double BackOutRef(double u, double s) { return 1 + std::pow(u - 1, 2) * ((s + 1) * (u - 1) + s); }
+double BackInRef(double u, double s) {
+    return u * u * ((s + 1) * u - s);
+}
+double BackOutRef(double u, double s) {
+    return 1 + std::pow(u - 1, 2) * ((s + 1) * (u - 1) + s);
+}
 // Mirror an ease-in into the ease-in-out of the same family.
 double InOutOf(const std::function<double(double)>& in, double u) {
     return u < 0.5 ? in(2 * u) / 2 : 1 - in(2 - 2 * u) / 2;
 }
-double PolyIn(double u, int k) { return std::pow(u, k); }
-double PolyOut(double u, int k) { return 1 - std::pow(1 - u, k); }
+double PolyIn(double u, int k) {
+    return std::pow(u, k);
+}
+double PolyOut(double u, int k) {
+    return 1 - std::pow(1 - u, k);
+}
 double ElasticWave(double n, double period) {
     return std::sin((n - period / 4) * 2 * PI / period);
 }
@@ -111,7 +119,7 @@ std::vector<Curve> AllCurves() {
 }
 
 class Easing : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetTweens(); }
     void TearDown() override { ResetTweens(); }
 };
@@ -128,10 +136,8 @@ TEST_F(Easing, SharedInstancesExistOnceWithTheirFamilysCurves) {
     for (const Curve& c : curves) EXPECT_NE(c.call, nullptr) << c.name;
     EXPECT_NE(dynamic_cast<TweenEquationCallQuadEaseOut*>(tweenQuad->EaseOut.get()), nullptr);
     EXPECT_NE(dynamic_cast<TweenEquationCallCircEaseOut*>(tweenCirc->EaseOut.get()), nullptr);
-    EXPECT_NE(dynamic_cast<TweenEquationCallBackEaseInOut*>(tweenBack->EaseInOut.get()),
-              nullptr);
-    EXPECT_NE(dynamic_cast<TweenEquationCallElasticEaseIn*>(tweenElastic->EaseIn.get()),
-              nullptr);
+    EXPECT_NE(dynamic_cast<TweenEquationCallBackEaseInOut*>(tweenBack->EaseInOut.get()), nullptr);
+    EXPECT_NE(dynamic_cast<TweenEquationCallElasticEaseIn*>(tweenElastic->EaseIn.get()), nullptr);
 }
 
 TEST_F(Easing, EveryCurveStartsAtBEndsAtBPlusCAndFollowsItsShape) {
@@ -140,8 +146,7 @@ TEST_F(Easing, EveryCurveStartsAtBEndsAtBPlusCAndFollowsItsShape) {
         SCOPED_TRACE(curve.name);
         EXPECT_FLOAT_EQ(curve.call->Call(0, b, c, d), b);
         EXPECT_FLOAT_EQ(curve.call->Call(d, b, c, d), b + c);
-        for (float t : {4.f, 40.f, 100.f, 150.f, 199.f, 200.f, 201.f, 240.f, 300.f, 360.f,
-                        396.f}) {
+        for (float t : {4.f, 40.f, 100.f, 150.f, 199.f, 200.f, 201.f, 240.f, 300.f, 360.f, 396.f}) {
             const double want = b + c * curve.shape(t / d);
             EXPECT_NEAR(curve.call->Call(t, b, c, d), want, 1e-4) << "t = " << t;
         }
@@ -196,8 +201,8 @@ TEST_F(Easing, BounceOutCoversItsFourArcsAndLandsExactly) {
 }
 
 TEST_F(Easing, ElasticPinsItsEndsAndRecomputesItsParameters) {
-    for (TweenEquationCall* curve : {tweenElastic->EaseIn.get(), tweenElastic->EaseOut.get(),
-                                     tweenElastic->EaseInOut.get()}) {
+    for (TweenEquationCall* curve :
+         {tweenElastic->EaseIn.get(), tweenElastic->EaseOut.get(), tweenElastic->EaseInOut.get()}) {
         EXPECT_EQ(curve->Call(0, 3, 7, 250), 3.0f);
         EXPECT_EQ(curve->Call(250, 3, 7, 250), 10.0f);
     }
@@ -235,7 +240,7 @@ TEST_F(Easing, ExpoSpecialCasesAreExactAndTheRestIsPowersOfTwo) {
 
 // A curve that shows whether a value came from it: it sits a quarter above the straight line.
 class ProbeCurve : public TweenEquationCall {
-public:
+  public:
     static constexpr float LIFT = 0.25f;
     float Call(float t, float b, float c, float d) override {
         ++calls;
@@ -247,7 +252,7 @@ public:
 };
 
 class TweenTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetTweens();
         InitGameClock();

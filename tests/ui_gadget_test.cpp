@@ -14,7 +14,7 @@ namespace {
 // Gadgets on the real display (1024 x 768, four window pixels to a virtual one), driven by
 // posted mouse and key events.
 class Gadget : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         UIGadget::Reset();
         gameFont->SetStyle(0);
@@ -57,8 +57,8 @@ TEST_F(Gadget, CreationNumbersPlacesAndOffsets) {
     auto slider = UISlider::Create(1, 2, 50, 8, "", 4, 0);
     ASSERT_NE(check->dummybutton, nullptr);
     // Ids from 1, the inner button taking one of its own.
-    EXPECT_EQ((std::vector<int>{panel->id, button->id, box->id, check->id,
-                                check->dummybutton->id, slider->id}),
+    EXPECT_EQ((std::vector<int>{panel->id, button->id, box->id, check->id, check->dummybutton->id,
+                                slider->id}),
               (std::vector<int>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(button->x, 15);
     EXPECT_EQ(button->y, 26);

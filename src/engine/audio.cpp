@@ -13,7 +13,7 @@
 namespace {
 
 class TVectorSampleBuffer final : public TSampleBuffer {
-public:
+  public:
     TVectorSampleBuffer(int frameCount, int rate, int sampleFormat)
         : TSampleBuffer(frameCount, rate, sampleFormat) {
         sample.hertz = rate;
@@ -27,7 +27,7 @@ public:
 };
 
 class TNullChannel final : public TChannel {
-public:
+  public:
     void Stop() override {}
     void SetPaused(bool) override {}
     void SetVolume(float) override {}
@@ -38,7 +38,7 @@ public:
 };
 
 class TNullSound final : public TSound {
-public:
+  public:
     std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
         return Own(std::move(channel));
     }
@@ -46,7 +46,7 @@ public:
         return Own(std::move(channel));
     }
 
-private:
+  private:
     static std::shared_ptr<TChannel> Own(std::shared_ptr<TChannel> channel) {
         if (dynamic_cast<TNullChannel*>(channel.get())) return channel;
         return std::make_shared<TNullChannel>();
@@ -54,7 +54,7 @@ private:
 };
 
 class TNullAudioDriver final : public TAudioDriver {
-public:
+  public:
     std::string Name() const override { return "Null"; }
     bool Startup() override { return true; }
     void Shutdown() override {}
@@ -134,7 +134,9 @@ std::unique_ptr<TSound> LoadSound(const std::string& source, int flags) {
     return AudioDriver().LoadSound(source, flags);
 }
 
-std::shared_ptr<TChannel> AllocChannel() { return AudioDriver().AllocChannel(); }
+std::shared_ptr<TChannel> AllocChannel() {
+    return AudioDriver().AllocChannel();
+}
 
 std::shared_ptr<TChannel> PlaySound(TSound* sound, std::shared_ptr<TChannel> channel) {
     AudioDriver();
@@ -164,7 +166,9 @@ void SetChannelVolume(TChannel* channel, float volume) {
     if (channel) channel->SetVolume(volume);
 }
 
-bool ChannelPlaying(TChannel* channel) { return channel && channel->Playing(); }
+bool ChannelPlaying(TChannel* channel) {
+    return channel && channel->Playing();
+}
 
 namespace {
 
@@ -233,7 +237,8 @@ void DecodePiece(const TPiece& piece) {
         }
     }
     const auto want = static_cast<std::size_t>(piece.to - piece.from);
-    std::int16_t* at = job.buffer->Data() + static_cast<std::size_t>(piece.from) * decoder->Channels();
+    std::int16_t* at =
+        job.buffer->Data() + static_cast<std::size_t>(piece.from) * decoder->Channels();
     const std::size_t got = decoder->Read(at, want);
     // Vorbis decodes bit-exactly from a seek point, so pieces that end exactly where the next
     // begins add up to the plain decode.
@@ -245,7 +250,8 @@ void DecodePiece(const TPiece& piece) {
 
 std::unique_ptr<TSound> SoundOf(TDecodeJob& job, TAudioDriver& driver, int flags) {
     if (job.sample) return driver.CreateSound(*job.sample, flags);
-    if (job.buffer && !job.broken) return driver.CreateSound(*job.buffer, job.buffer->frames, flags);
+    if (job.buffer && !job.broken)
+        return driver.CreateSound(*job.buffer, job.buffer->frames, flags);
     return nullptr;
 }
 

@@ -15,7 +15,7 @@ constexpr int SOUND_LOOP = 1;  // the whole sound repeats until stopped
 
 // One voice.
 class TChannel {
-public:
+  public:
     virtual ~TChannel() = default;
     TChannel() = default;
     TChannel(const TChannel&) = delete;
@@ -39,7 +39,7 @@ public:
 
 // A fully decoded sound the driver can play any number of times.
 class TSound {
-public:
+  public:
     virtual ~TSound() = default;
     TSound() = default;
     TSound(const TSound&) = delete;
@@ -57,7 +57,7 @@ public:
 // PCM memory that a decoder fills in place, so a sound is never decoded into one buffer and
 // then copied into the driver's. It may be written from any thread.
 class TSampleBuffer {
-public:
+  public:
     TSampleBuffer(int frameCount, int rate, int sampleFormat)
         : frames(frameCount), hertz(rate), format(sampleFormat) {}
     virtual ~TSampleBuffer() = default;
@@ -71,7 +71,7 @@ public:
 };
 
 class TAudioDriver {
-public:
+  public:
     virtual ~TAudioDriver() = default;
     TAudioDriver() = default;
     TAudioDriver(const TAudioDriver&) = delete;
@@ -129,5 +129,4 @@ struct TSoundRequest {
 // request order, null where LoadSound would give null, each holding exactly the PCM LoadSound
 // would decode. Requests naming the same source share one decode.
 std::vector<std::unique_ptr<TSound>> LoadSounds(std::span<const TSoundRequest> requests,
-                                                int threads = 0,
-                                                std::int64_t splitBytes = 4 << 20);
+                                                int threads = 0, std::int64_t splitBytes = 4 << 20);

@@ -26,7 +26,7 @@ std::size_t ReadCb(void* ptr, std::size_t size, std::size_t nmemb, void* source)
 
 int SeekCb(void* source, ogg_int64_t offset, int whence) {
     auto* m = static_cast<MemoryReader*>(source);
-    ogg_int64_t base = whence == SEEK_SET ? 0
+    ogg_int64_t base = whence == SEEK_SET   ? 0
                        : whence == SEEK_CUR ? static_cast<ogg_int64_t>(m->pos)
                                             : static_cast<ogg_int64_t>(m->size);
     ogg_int64_t to = base + offset;
@@ -35,7 +35,9 @@ int SeekCb(void* source, ogg_int64_t offset, int whence) {
     return 0;
 }
 
-long TellCb(void* source) { return static_cast<long>(static_cast<MemoryReader*>(source)->pos); }
+long TellCb(void* source) {
+    return static_cast<long>(static_cast<MemoryReader*>(source)->pos);
+}
 
 // Samples (not frames) that fit in the sample's length field.
 constexpr ogg_int64_t kMaxSamples = ogg_int64_t{1} << 31;
@@ -77,7 +79,9 @@ bool TOggDecoder::Open(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-int TOggDecoder::Hertz() const { return impl_->hertz; }
+int TOggDecoder::Hertz() const {
+    return impl_->hertz;
+}
 
 int TOggDecoder::Format() const {
     if (impl_->channels == 0) return 0;
@@ -127,7 +131,9 @@ std::int64_t TOggDecoder::Tell() const {
     return at >= 0 ? at : -1;
 }
 
-bool TOggDecoder::Damaged() const { return impl_->holes > 0; }
+bool TOggDecoder::Damaged() const {
+    return impl_->holes > 0;
+}
 
 std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size) {
     TOggDecoder decoder;

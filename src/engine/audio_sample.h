@@ -8,7 +8,7 @@
 #include <vector>
 
 class TAudioSample {
-public:
+  public:
     static constexpr int SF_MONO16LE = 1;
     static constexpr int SF_STEREO16LE = 2;
 
@@ -23,7 +23,7 @@ public:
 // An Ogg Vorbis stream being decoded, for callers that choose where the PCM goes (several sounds
 // decoded at once straight into their final memory). The bytes must outlive the decoder.
 class TOggDecoder {
-public:
+  public:
     TOggDecoder();
     ~TOggDecoder();
     TOggDecoder(const TOggDecoder&) = delete;
@@ -45,7 +45,7 @@ public:
     // True once a read skipped a damaged part of the stream.
     bool Damaged() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -92,13 +92,13 @@ struct Vertex {
 };
 
 class TGLGraphics : public TGraphics {
-public:
+  public:
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
 };
 
 class TGLImageFrame : public TImageFrame {
-public:
+  public:
     ~TGLImageFrame() override {
         if (name != 0 && seq == g_liveGeneration) glDeleteTextures(1, &name);
     }
@@ -283,9 +283,9 @@ void TGLRender2DDriver::Impl::Flush() {
         return;
     }
     const Program& program = blend == MASKBLEND ? masked
-                             : !batchTextured       ? colored
-                             : batchTinted          ? textured
-                                                    : copied;
+                             : !batchTextured   ? colored
+                             : batchTinted      ? textured
+                                                : copied;
     glUseProgram(program.name);
     glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
@@ -367,17 +367,18 @@ std::unique_ptr<TGraphics> TGLRender2DDriver::CreateGraphics(int width, int heig
         int dw = 0, dh = 0;
         DesktopSize(dw, dh);
         // Full screen at the desktop's own size needs no mode change: a desktop-sized window.
-        windowFlags |= (width == dw && height == dh) ? SDL_WINDOW_FULLSCREEN_DESKTOP
-                                                     : SDL_WINDOW_FULLSCREEN;
+        windowFlags |=
+            (width == dw && height == dh) ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
     }
-    SDL_Window* window =
-        SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                         height, windowFlags);
+    SDL_Window* window = SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, width, height, windowFlags);
     if (!window) return fail();
-    if (depth != 0 && (windowFlags & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP) {
+    if (depth != 0 &&
+        (windowFlags & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP) {
         SDL_DisplayMode want{SDL_PIXELFORMAT_RGB888, width, height, hertz, nullptr};
         SDL_DisplayMode closest;
-        if (SDL_GetClosestDisplayMode(0, &want, &closest)) SDL_SetWindowDisplayMode(window, &closest);
+        if (SDL_GetClosestDisplayMode(0, &want, &closest))
+            SDL_SetWindowDisplayMode(window, &closest);
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
@@ -475,7 +476,9 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     return frame;
 }
 
-int TGLRender2DDriver::Generation() const { return impl_->generation; }
+int TGLRender2DDriver::Generation() const {
+    return impl_->generation;
+}
 
 void TGLRender2DDriver::SetBlend(int mode) {
     Impl& d = *impl_;
@@ -520,7 +523,9 @@ void TGLRender2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
     impl_->jy = jy;
 }
 
-void TGLRender2DDriver::SetLineWidth(float width) { impl_->lineWidth = width > 0 ? width : 1; }
+void TGLRender2DDriver::SetLineWidth(float width) {
+    impl_->lineWidth = width > 0 ? width : 1;
+}
 
 void TGLRender2DDriver::Cls() {
     Impl& d = *impl_;
@@ -602,8 +607,10 @@ void TGLRender2DDriver::DrawLine(float x0, float y0, float x1, float y1, float t
             right = std::min(right, float(d.drawableW));
             bottom = std::min(bottom, float(d.drawableH));
             if (right <= left || bottom <= top) return;
-            float q[4][2] = {{left * pw, top * ph}, {right * pw, top * ph},
-                             {right * pw, bottom * ph}, {left * pw, bottom * ph}};
+            float q[4][2] = {{left * pw, top * ph},
+                             {right * pw, top * ph},
+                             {right * pw, bottom * ph},
+                             {left * pw, bottom * ph}};
             d.Quad(q);
             return;
         }
@@ -723,7 +730,8 @@ std::unique_ptr<TPixmap> TGLRender2DDriver::GrabPixmap(int x, int y, int width, 
                  rows.data());
     // OpenGL counts rows from the bottom.
     for (int row = 0; row < height; ++row)
-        std::memcpy(pixmap->Row(row), rows.data() + static_cast<std::size_t>(height - 1 - row) * width * 4,
+        std::memcpy(pixmap->Row(row),
+                    rows.data() + static_cast<std::size_t>(height - 1 - row) * width * 4,
                     static_cast<std::size_t>(width) * 4);
     return pixmap;
 }
@@ -752,9 +760,15 @@ void TGLRender2DDriver::SetBatching(bool on) {
     impl_->batching = on;
 }
 
-long long TGLRender2DDriver::LastFrameDrawCalls() const { return impl_->lastFrameCalls; }
-long long TGLRender2DDriver::TotalDrawCalls() const { return impl_->totalCalls; }
-bool TGLRender2DDriver::VSyncAccepted() const { return impl_->vsyncAccepted; }
+long long TGLRender2DDriver::LastFrameDrawCalls() const {
+    return impl_->lastFrameCalls;
+}
+long long TGLRender2DDriver::TotalDrawCalls() const {
+    return impl_->totalCalls;
+}
+bool TGLRender2DDriver::VSyncAccepted() const {
+    return impl_->vsyncAccepted;
+}
 
 TGLRender2DDriver& GLMax2DDriver() {
     static TGLRender2DDriver driver;

@@ -8,7 +8,7 @@
 #include "engine/render2d_driver.h"
 
 class TGLRender2DDriver : public TRender2DDriver {
-public:
+  public:
     TGLRender2DDriver();
     ~TGLRender2DDriver() override;
     TGLRender2DDriver(const TGLRender2DDriver&) = delete;
@@ -53,7 +53,7 @@ public:
     // Whether the display accepted the vertical-sync request.
     bool VSyncAccepted() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

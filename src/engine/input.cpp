@@ -50,8 +50,12 @@ bool g_suspended = false;
 bool g_terminate = false;
 std::vector<JoyPort> g_joys;
 
-bool ValidKey(int key) { return key >= 0 && key < kKeys; }
-bool ValidButton(int b) { return b >= 0 && b < kMouseButtons; }
+bool ValidKey(int key) {
+    return key >= 0 && key < kKeys;
+}
+bool ValidButton(int b) {
+    return b >= 0 && b < kMouseButtons;
+}
 
 void QueueChar(int code) {
     if (g_chars.size >= kQueue) return;  // a full queue drops the newest
@@ -233,7 +237,9 @@ void DetachJoystick(int id) {
     }
 }
 
-void DetachAllJoysticks() { g_joys.clear(); }
+void DetachAllJoysticks() {
+    g_joys.clear();
+}
 
 int JoyCount() {
     PollSystem();
@@ -256,12 +262,24 @@ int JoyDown(int button, int port) {
     return (p->bits >> button) & 1u ? 1 : 0;
 }
 
-float JoyX(int port) { return AxisOf(port, 0); }
-float JoyY(int port) { return AxisOf(port, 1); }
-float JoyZ(int port) { return AxisOf(port, 2); }
-float JoyR(int port) { return AxisOf(port, 3); }
-float JoyU(int port) { return AxisOf(port, 4); }
-float JoyV(int port) { return AxisOf(port, 5); }
+float JoyX(int port) {
+    return AxisOf(port, 0);
+}
+float JoyY(int port) {
+    return AxisOf(port, 1);
+}
+float JoyZ(int port) {
+    return AxisOf(port, 2);
+}
+float JoyR(int port) {
+    return AxisOf(port, 3);
+}
+float JoyU(int port) {
+    return AxisOf(port, 4);
+}
+float JoyV(int port) {
+    return AxisOf(port, 5);
+}
 
 float JoyHat(int port) {
     JoyPort* p = Port(port);

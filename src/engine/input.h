@@ -14,18 +14,18 @@ constexpr int BACKSPACE = 8, TAB = 9, ENTER = 13, SHIFT = 16, CONTROL = 17, ALT 
               HOME = 36, LEFT = 37, UP = 38, RIGHT = 39, DOWN = 40, INSERT = 45, DELETE = 46,
               NUM0 = 48, A = 65, NUMPAD0 = 96, MULTIPLY = 106, ADD = 107, SUBTRACT = 109,
               DECIMAL = 110, DIVIDE = 111, F1 = 112, F12 = 123, SEMICOLON = 186, EQUALS = 187,
-              COMMA = 188, MINUS = 189, PERIOD = 190, SLASH = 191, TILDE = 192,
-              OPENBRACKET = 219, BACKSLASH = 220, CLOSEBRACKET = 221, QUOTES = 222;
+              COMMA = 188, MINUS = 189, PERIOD = 190, SLASH = 191, TILDE = 192, OPENBRACKET = 219,
+              BACKSLASH = 220, CLOSEBRACKET = 221, QUOTES = 222;
 }  // namespace vk
 
 struct InputEvent {
     enum Type {
-        KEY_DOWN,     // code = key; repeat marks the keyboard's auto-repeat
-        KEY_UP,       // code = key
-        CHAR,         // code = character code of typed text
-        MOUSE_DOWN,   // code = button 1 left, 2 right, 3 middle
-        MOUSE_UP,     // code = button
-        MOUSE_MOVE,   // x, y in window pixels
+        KEY_DOWN,    // code = key; repeat marks the keyboard's auto-repeat
+        KEY_UP,      // code = key
+        CHAR,        // code = character code of typed text
+        MOUSE_DOWN,  // code = button 1 left, 2 right, 3 middle
+        MOUSE_UP,    // code = button
+        MOUSE_MOVE,  // x, y in window pixels
         FOCUS_LOST,
         FOCUS_GAINED,
         CLOSE_REQUEST,
@@ -61,7 +61,7 @@ int AppSuspended();
 
 // Position, button bits and hat of one attached joystick, read when the port is sampled.
 class TJoystickDevice {
-public:
+  public:
     virtual ~TJoystickDevice() = default;
     // Refreshes the device's own state (the platform may need a poll first).
     virtual void Update() {}

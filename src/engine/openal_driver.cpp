@@ -56,7 +56,9 @@ ALenum AlFormat(int format) {
     return format == TAudioSample::SF_STEREO16LE ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
 }
 
-int ChannelsOf(int format) { return format == TAudioSample::SF_STEREO16LE ? 2 : 1; }
+int ChannelsOf(int format) {
+    return format == TAudioSample::SF_STEREO16LE ? 2 : 1;
+}
 
 // Bytes of frames x format, or -1 when OpenAL cannot take that many.
 long long PcmBytes(int frames, int format) {
@@ -107,7 +109,7 @@ std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALCore>& core, const st
 }
 
 class TOpenALChannel final : public TChannel, public std::enable_shared_from_this<TOpenALChannel> {
-public:
+  public:
     explicit TOpenALChannel(std::weak_ptr<TALCore> core) : core_(std::move(core)) {}
     ~TOpenALChannel() override { Release(); }
 
@@ -135,7 +137,7 @@ public:
     }
     bool Playing() override { return Live() && State() == AL_PLAYING; }
 
-private:
+  private:
     // True when the channel has a source on an open device.
     bool Live() const {
         if (!source_) return false;
@@ -231,8 +233,10 @@ void TALCore::ProbeMapping() {
     alGenBuffers(1, &id);
     if (alGetError() != AL_NO_ERROR) return;
     storage(id, AL_FORMAT_MONO16, probe, sizeof probe, 22050, kMapRead | kMapWrite);
-    void* at = alGetError() == AL_NO_ERROR ? map(id, 0, sizeof probe, kMapRead | kMapWrite) : nullptr;
-    const bool works = at && alGetError() == AL_NO_ERROR && std::memcmp(at, probe, sizeof probe) == 0;
+    void* at =
+        alGetError() == AL_NO_ERROR ? map(id, 0, sizeof probe, kMapRead | kMapWrite) : nullptr;
+    const bool works =
+        at && alGetError() == AL_NO_ERROR && std::memcmp(at, probe, sizeof probe) == 0;
     if (at) unmap(id);
     alDeleteBuffers(1, &id);
     alGetError();
@@ -290,7 +294,7 @@ void TALCore::Close() {
 }
 
 class TOpenALSound final : public TSound {
-public:
+  public:
     TOpenALSound(std::shared_ptr<TALBuffer> buffer, int flags)
         : buffer_(std::move(buffer)), loop_((flags & SOUND_LOOP) != 0) {}
     std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
@@ -301,7 +305,7 @@ public:
     }
     const TALBuffer& Buffer() const { return *buffer_; }
 
-private:
+  private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
         auto core = buffer_->core.lock();
         auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
@@ -316,12 +320,13 @@ private:
 // Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when the
 // device cannot map.
 class TALSampleBuffer final : public TSampleBuffer {
-public:
+  public:
     TALSampleBuffer(std::shared_ptr<TALCore> core, int frameCount, int rate, int sampleFormat)
         : TSampleBuffer(frameCount, rate, sampleFormat), core_(std::move(core)) {
         const long long bytes = PcmBytes(frameCount, sampleFormat);
         if (core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
-        if (!mapped_) plain_.resize(static_cast<std::size_t>(frameCount) * ChannelsOf(sampleFormat));
+        if (!mapped_)
+            plain_.resize(static_cast<std::size_t>(frameCount) * ChannelsOf(sampleFormat));
     }
     ~TALSampleBuffer() override { Unmap(); }
     std::int16_t* Data() override { return mapped_ ? mapped_ : plain_.data(); }
@@ -329,7 +334,7 @@ public:
     // The finished AL buffer holding the first frames; every later call hands out the same one.
     std::shared_ptr<TALBuffer> Finish(int frames);
 
-private:
+  private:
     void MapStorage(ALsizei bytes);
     void Unmap() {
         if (mapped_ && core_->Open()) core_->unmapBuffer(storage_->id);
@@ -348,7 +353,8 @@ void TALSampleBuffer::MapStorage(ALsizei bytes) {
     if (!storage_) return;
     const ALbitsSOFT access = kMapRead | kMapWrite;
     core_->bufferStorage(storage_->id, AlFormat(format), nullptr, bytes, hertz, access);
-    void* at = alGetError() == AL_NO_ERROR ? core_->mapBuffer(storage_->id, 0, bytes, access) : nullptr;
+    void* at =
+        alGetError() == AL_NO_ERROR ? core_->mapBuffer(storage_->id, 0, bytes, access) : nullptr;
     if (alGetError() == AL_NO_ERROR && at) {
         mapped_ = static_cast<std::int16_t*>(at);
         return;
@@ -369,7 +375,8 @@ std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
         return finished_;
     }
     // The stream ended before the length it announced: keep exactly what was decoded.
-    std::vector<std::int16_t> decoded(mapped_, mapped_ + static_cast<std::size_t>(frames) * ChannelsOf(format));
+    std::vector<std::int16_t> decoded(
+        mapped_, mapped_ + static_cast<std::size_t>(frames) * ChannelsOf(format));
     Unmap();
     storage_.reset();
     finished_ = Upload(core_, decoded.data(), frames, hertz, format);
@@ -377,7 +384,7 @@ std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
 }
 
 class TOpenALDriver final : public TAudioDriver {
-public:
+  public:
     explicit TOpenALDriver(std::string device) : device_(std::move(device)) {}
     ~TOpenALDriver() override { Shutdown(); }
 
@@ -388,9 +395,11 @@ public:
         core_.reset();
     }
     std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) override {
-        if (sample.length <= 0 || sample.samples.size() < static_cast<std::size_t>(sample.length) * sample.Channels())
+        if (sample.length <= 0 ||
+            sample.samples.size() < static_cast<std::size_t>(sample.length) * sample.Channels())
             return nullptr;
-        auto buffer = Upload(core_, sample.samples.data(), sample.length, sample.hertz, sample.format);
+        auto buffer =
+            Upload(core_, sample.samples.data(), sample.length, sample.hertz, sample.format);
         if (!buffer) return nullptr;
         return std::make_unique<TOpenALSound>(std::move(buffer), flags);
     }
@@ -409,7 +418,7 @@ public:
         return std::make_unique<TOpenALSound>(std::move(finished), flags);
     }
 
-private:
+  private:
     std::string device_;
     std::shared_ptr<TALCore> core_;
 };

@@ -2,8 +2,8 @@
 
 #include <png.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "engine/stream.h"
@@ -46,9 +46,11 @@ std::unique_ptr<TPixmap> PadToPowerOfTwo(const TPixmap& pixmap, int maxSize) {
     for (int y = 0; y < ch; ++y)
         std::memcpy(out->Row(y), pixmap.Row(y), static_cast<std::size_t>(cw) * 4);
     if (cw < tw)
-        for (int y = 0; y < ch; ++y) std::memcpy(out->Row(y) + cw * 4, out->Row(y) + (cw - 1) * 4, 4);
+        for (int y = 0; y < ch; ++y)
+            std::memcpy(out->Row(y) + cw * 4, out->Row(y) + (cw - 1) * 4, 4);
     if (ch < th)
-        std::memcpy(out->Row(ch), out->Row(ch - 1), static_cast<std::size_t>(std::min(cw + 1, tw)) * 4);
+        std::memcpy(out->Row(ch), out->Row(ch - 1),
+                    static_cast<std::size_t>(std::min(cw + 1, tw)) * 4);
     out->hasAlpha = pixmap.hasAlpha;
     return out;
 }
@@ -66,8 +68,8 @@ std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
     }
     bool hadAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     image.format = PNG_FORMAT_RGBA;
-    auto pixmap = std::make_unique<TPixmap>(static_cast<int>(image.width),
-                                            static_cast<int>(image.height));
+    auto pixmap =
+        std::make_unique<TPixmap>(static_cast<int>(image.width), static_cast<int>(image.height));
     if (!png_image_finish_read(&image, nullptr, pixmap->pixels.data(), pixmap->pitch, nullptr)) {
         png_image_free(&image);
         return nullptr;

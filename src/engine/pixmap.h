@@ -8,7 +8,7 @@
 
 // 32-bit RGBA pixels, rows top to bottom, pitch in bytes.
 class TPixmap {
-public:
+  public:
     static constexpr int PF_RGBA8888 = 1;
 
     TPixmap(int width, int height);
@@ -24,7 +24,9 @@ public:
     // Packed as 0xRRGGBBAA; out-of-range coordinates read 0 and ignore writes.
     std::uint32_t ReadPixel(int x, int y) const;
     void WritePixel(int x, int y, std::uint32_t rgba);
-    const std::uint8_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * pitch; }
+    const std::uint8_t* Row(int y) const {
+        return pixels.data() + static_cast<std::size_t>(y) * pitch;
+    }
     std::uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * pitch; }
 };
 

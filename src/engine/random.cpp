@@ -44,4 +44,6 @@ void SeedRnd(int seed) {
     g_state = s;
 }
 
-int RndSeed() { return g_state; }
+int RndSeed() {
+    return g_state;
+}

@@ -59,7 +59,9 @@ void PushStateToDriver() {
     g_driver->SetLineWidth(g_state.line_width);
 }
 
-int Clamp255(int v) { return std::clamp(v, 0, 255); }
+int Clamp255(int v) {
+    return std::clamp(v, 0, 255);
+}
 
 // Converts the stored virtual clip rectangle to window pixels for the driver.
 void ApplyViewport() {
@@ -73,7 +75,9 @@ void ApplyViewport() {
     g_driver->SetViewport(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
 }
 
-bool Ready() { return g_driver && g_graphics; }
+bool Ready() {
+    return g_driver && g_graphics;
+}
 
 TImage* BuiltinFontImage() {
     if (g_fontImage) return g_fontImage.get();
@@ -118,7 +122,9 @@ TImageFrame* TImage::Frame(int index) {
     return frames[i].get();
 }
 
-const TRender2DGraphics& GraphicsState() { return g_state; }
+const TRender2DGraphics& GraphicsState() {
+    return g_state;
+}
 
 void SetGraphicsDriver(TRender2DDriver* driver, int defaultFlags) {
     if (driver != g_driver) EndGraphics();
@@ -126,7 +132,9 @@ void SetGraphicsDriver(TRender2DDriver* driver, int defaultFlags) {
     g_defaultFlags = defaultFlags;
 }
 
-TRender2DDriver* GetGraphicsDriver() { return g_driver; }
+TRender2DDriver* GetGraphicsDriver() {
+    return g_driver;
+}
 
 bool Graphics(int width, int height, int depth, int hertz, int flags) {
     EndGraphics();
@@ -160,11 +168,21 @@ void EndGraphics() {
     FlushMouse();
 }
 
-bool GraphicsOpen() { return Ready(); }
-int GraphicsWidth() { return g_state.g_width; }
-int GraphicsHeight() { return g_state.g_height; }
-int GraphicsDepth() { return g_graphics ? g_state.g_depth : 0; }
-int GraphicsHertz() { return g_graphics ? g_state.g_hertz : 0; }
+bool GraphicsOpen() {
+    return Ready();
+}
+int GraphicsWidth() {
+    return g_state.g_width;
+}
+int GraphicsHeight() {
+    return g_state.g_height;
+}
+int GraphicsDepth() {
+    return g_graphics ? g_state.g_depth : 0;
+}
+int GraphicsHertz() {
+    return g_graphics ? g_state.g_hertz : 0;
+}
 
 int DesktopWidth() {
     int w = 0, h = 0;
@@ -198,7 +216,9 @@ void Flip(int sync) {
     ++g_flips;
 }
 
-long long FlipCount() { return g_flips; }
+long long FlipCount() {
+    return g_flips;
+}
 
 void Cls() {
     if (Ready()) g_driver->Cls();
@@ -236,7 +256,9 @@ void SetAlpha(float alpha) {
     if (Ready()) g_driver->SetAlpha(g_state.color_alpha);
 }
 
-float GetAlpha() { return g_state.color_alpha; }
+float GetAlpha() {
+    return g_state.color_alpha;
+}
 
 void SetBlend(int mode) {
     if (mode == g_state.blend_mode || mode < MASKBLEND || mode > SHADEBLEND) return;
@@ -244,7 +266,9 @@ void SetBlend(int mode) {
     if (Ready()) g_driver->SetBlend(mode);
 }
 
-int GetBlend() { return g_state.blend_mode; }
+int GetBlend() {
+    return g_state.blend_mode;
+}
 
 void SetTransform(float rotation, float scaleX, float scaleY) {
     double r = double(rotation) * std::numbers::pi / 180.0;
@@ -306,10 +330,18 @@ void SetVirtualResolution(float width, float height) {
     ApplyViewport();
 }
 
-float VirtualResolutionWidth() { return g_state.vres_width; }
-float VirtualResolutionHeight() { return g_state.vres_height; }
-float VirtualMouseX() { return float(MouseX()) * g_state.vres_mousexscale; }
-float VirtualMouseY() { return float(MouseY()) * g_state.vres_mouseyscale; }
+float VirtualResolutionWidth() {
+    return g_state.vres_width;
+}
+float VirtualResolutionHeight() {
+    return g_state.vres_height;
+}
+float VirtualMouseX() {
+    return float(MouseX()) * g_state.vres_mousexscale;
+}
+float VirtualMouseY() {
+    return float(MouseY()) * g_state.vres_mouseyscale;
+}
 
 void SetMaskColor(int r, int g, int b) {
     g_maskR = Clamp255(r);
@@ -324,8 +356,7 @@ void Plot(float x, float y) {
 void DrawRect(float x, float y, float width, float height) {
     if (!Ready()) return;
     float x0 = -g_state.handle_x, y0 = -g_state.handle_y;
-    g_driver->DrawRect(x0, y0, x0 + width, y0 + height, x + g_state.origin_x,
-                       y + g_state.origin_y);
+    g_driver->DrawRect(x0, y0, x0 + width, y0 + height, x + g_state.origin_x, y + g_state.origin_y);
 }
 
 void DrawLine(float x, float y, float x2, float y2, int drawLastPixel) {
@@ -338,8 +369,7 @@ void DrawLine(float x, float y, float x2, float y2, int drawLastPixel) {
 void DrawOval(float x, float y, float width, float height) {
     if (!Ready()) return;
     float x0 = -g_state.handle_x, y0 = -g_state.handle_y;
-    g_driver->DrawOval(x0, y0, x0 + width, y0 + height, x + g_state.origin_x,
-                       y + g_state.origin_y);
+    g_driver->DrawOval(x0, y0, x0 + width, y0 + height, x + g_state.origin_x, y + g_state.origin_y);
 }
 
 void DrawPoly(const std::vector<float>& xy) {
@@ -359,13 +389,17 @@ void DrawText(const std::string& text, float x, float y) {
         int c = static_cast<unsigned char>(text[i]);
         if (c < 32 || c > 127) continue;
         int g = c - 32;
-        DrawSubImageRect(*font, x + float(i) * 8, y, 8, 8, float((g % 16) * 8),
-                         float((g / 16) * 8), 8, 8);
+        DrawSubImageRect(*font, x + float(i) * 8, y, 8, 8, float((g % 16) * 8), float((g / 16) * 8),
+                         8, 8);
     }
 }
 
-int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * 8; }
-int TextHeight(const std::string&) { return 8; }
+int TextWidth(const std::string& text) {
+    return static_cast<int>(text.size()) * 8;
+}
+int TextHeight(const std::string&) {
+    return 8;
+}
 
 std::unique_ptr<TImage> CreateImageFromPixmap(std::unique_ptr<TPixmap> pixmap, int flags) {
     if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return nullptr;
@@ -401,8 +435,8 @@ void DrawSubImageRect(TImage& image, float x, float y, float w, float h, float s
     if (!f) return;
     float x0 = sw != 0 ? -hx * w / sw : -hx;
     float y0 = sh != 0 ? -hy * h / sh : -hy;
-    g_driver->DrawFrame(*f, x0, y0, x0 + w, y0 + h, x + g_state.origin_x, y + g_state.origin_y,
-                        sx, sy, sw, sh);
+    g_driver->DrawFrame(*f, x0, y0, x0 + w, y0 + h, x + g_state.origin_x, y + g_state.origin_y, sx,
+                        sy, sw, sh);
 }
 
 void DrawImageRect(TImage& image, float x, float y, float w, float h, int frame) {

@@ -25,7 +25,7 @@ constexpr int GRAPHICS_BACKBUFFER = 2;
 // A picture: pixel buffers kept in memory and the driver frames made from them on first draw,
 // made again after the display is reopened.
 class TImage {
-public:
+  public:
     int width = 0;
     int height = 0;
     int flags = 0;

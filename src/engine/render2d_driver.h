@@ -18,7 +18,7 @@ struct TGraphicsMode {
 
 // An open display.
 class TGraphics {
-public:
+  public:
     virtual ~TGraphics() = default;
     int width = 0;
     int height = 0;
@@ -29,12 +29,12 @@ public:
 
 // A picture prepared for one driver (an OpenGL texture, say).
 class TImageFrame {
-public:
+  public:
     virtual ~TImageFrame() = default;
 };
 
 class TRender2DDriver {
-public:
+  public:
     virtual ~TRender2DDriver() = default;
     virtual std::string Name() const = 0;
 
@@ -47,7 +47,8 @@ public:
     virtual void SetGraphics(TGraphics* graphics) = 0;
     // Presents the back buffer; sync 1 asks for vertical sync. Pacing is the caller's.
     virtual void Flip(int sync) = 0;
-    virtual std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap, int flags) = 0;
+    virtual std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap,
+                                                               int flags) = 0;
     // Changes whenever the driver's context is recreated; frames of another generation are stale.
     virtual int Generation() const = 0;
 

@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <string>
 
@@ -23,61 +23,105 @@ int MapKey(SDL_Keycode key) {
     if (key >= SDLK_F1 && key <= SDLK_F12) return vk::F1 + (key - SDLK_F1);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return vk::NUMPAD0 + 1 + (key - SDLK_KP_1);
     switch (key) {
-        case SDLK_BACKSPACE: return vk::BACKSPACE;
-        case SDLK_TAB: return vk::TAB;
+        case SDLK_BACKSPACE:
+            return vk::BACKSPACE;
+        case SDLK_TAB:
+            return vk::TAB;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: return vk::ENTER;
+        case SDLK_KP_ENTER:
+            return vk::ENTER;
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return vk::SHIFT;
+        case SDLK_RSHIFT:
+            return vk::SHIFT;
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return vk::CONTROL;
+        case SDLK_RCTRL:
+            return vk::CONTROL;
         case SDLK_LALT:
-        case SDLK_RALT: return vk::ALT;
-        case SDLK_PAUSE: return vk::PAUSE;
-        case SDLK_CAPSLOCK: return vk::CAPSLOCK;
-        case SDLK_ESCAPE: return vk::ESCAPE;
-        case SDLK_SPACE: return vk::SPACE;
-        case SDLK_PAGEUP: return vk::PAGEUP;
-        case SDLK_PAGEDOWN: return vk::PAGEDOWN;
-        case SDLK_END: return vk::END;
-        case SDLK_HOME: return vk::HOME;
-        case SDLK_LEFT: return vk::LEFT;
-        case SDLK_UP: return vk::UP;
-        case SDLK_RIGHT: return vk::RIGHT;
-        case SDLK_DOWN: return vk::DOWN;
-        case SDLK_INSERT: return vk::INSERT;
-        case SDLK_DELETE: return vk::DELETE;
-        case SDLK_KP_0: return vk::NUMPAD0;
-        case SDLK_KP_MULTIPLY: return vk::MULTIPLY;
-        case SDLK_KP_PLUS: return vk::ADD;
-        case SDLK_KP_MINUS: return vk::SUBTRACT;
-        case SDLK_KP_PERIOD: return vk::DECIMAL;
-        case SDLK_KP_DIVIDE: return vk::DIVIDE;
-        case SDLK_SEMICOLON: return vk::SEMICOLON;
-        case SDLK_EQUALS: return vk::EQUALS;
-        case SDLK_COMMA: return vk::COMMA;
-        case SDLK_MINUS: return vk::MINUS;
-        case SDLK_PERIOD: return vk::PERIOD;
-        case SDLK_SLASH: return vk::SLASH;
-        case SDLK_BACKQUOTE: return vk::TILDE;
-        case SDLK_LEFTBRACKET: return vk::OPENBRACKET;
-        case SDLK_BACKSLASH: return vk::BACKSLASH;
-        case SDLK_RIGHTBRACKET: return vk::CLOSEBRACKET;
-        case SDLK_QUOTE: return vk::QUOTES;
-        default: return -1;
+        case SDLK_RALT:
+            return vk::ALT;
+        case SDLK_PAUSE:
+            return vk::PAUSE;
+        case SDLK_CAPSLOCK:
+            return vk::CAPSLOCK;
+        case SDLK_ESCAPE:
+            return vk::ESCAPE;
+        case SDLK_SPACE:
+            return vk::SPACE;
+        case SDLK_PAGEUP:
+            return vk::PAGEUP;
+        case SDLK_PAGEDOWN:
+            return vk::PAGEDOWN;
+        case SDLK_END:
+            return vk::END;
+        case SDLK_HOME:
+            return vk::HOME;
+        case SDLK_LEFT:
+            return vk::LEFT;
+        case SDLK_UP:
+            return vk::UP;
+        case SDLK_RIGHT:
+            return vk::RIGHT;
+        case SDLK_DOWN:
+            return vk::DOWN;
+        case SDLK_INSERT:
+            return vk::INSERT;
+        case SDLK_DELETE:
+            return vk::DELETE;
+        case SDLK_KP_0:
+            return vk::NUMPAD0;
+        case SDLK_KP_MULTIPLY:
+            return vk::MULTIPLY;
+        case SDLK_KP_PLUS:
+            return vk::ADD;
+        case SDLK_KP_MINUS:
+            return vk::SUBTRACT;
+        case SDLK_KP_PERIOD:
+            return vk::DECIMAL;
+        case SDLK_KP_DIVIDE:
+            return vk::DIVIDE;
+        case SDLK_SEMICOLON:
+            return vk::SEMICOLON;
+        case SDLK_EQUALS:
+            return vk::EQUALS;
+        case SDLK_COMMA:
+            return vk::COMMA;
+        case SDLK_MINUS:
+            return vk::MINUS;
+        case SDLK_PERIOD:
+            return vk::PERIOD;
+        case SDLK_SLASH:
+            return vk::SLASH;
+        case SDLK_BACKQUOTE:
+            return vk::TILDE;
+        case SDLK_LEFTBRACKET:
+            return vk::OPENBRACKET;
+        case SDLK_BACKSLASH:
+            return vk::BACKSLASH;
+        case SDLK_RIGHTBRACKET:
+            return vk::CLOSEBRACKET;
+        case SDLK_QUOTE:
+            return vk::QUOTES;
+        default:
+            return -1;
     }
 }
 
 int MapMouseButton(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return 1;
-        case SDL_BUTTON_RIGHT: return 2;
-        case SDL_BUTTON_MIDDLE: return 3;
-        default: return -1;
+        case SDL_BUTTON_LEFT:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        case SDL_BUTTON_MIDDLE:
+            return 3;
+        default:
+            return -1;
     }
 }
 
-float ScaleAxis(Sint16 raw) { return (float(raw) + 32768.0f) * 2.0f / 65535.0f - 1.0f; }
+float ScaleAxis(Sint16 raw) {
+    return (float(raw) + 32768.0f) * 2.0f / 65535.0f - 1.0f;
+}
 
 float HatFraction(bool up, bool right, bool down, bool left) {
     if (up && right) return 0.125f;
@@ -94,17 +138,21 @@ float HatFraction(bool up, bool right, bool down, bool left) {
 // A pad SDL knows as a game controller: buttons in the usual pad order, so "jump 0, pause 7"
 // means A and Start on every known pad.
 class ControllerDevice : public TJoystickDevice {
-public:
+  public:
     explicit ControllerDevice(SDL_GameController* c) : c_(c) {}
     ~ControllerDevice() override { SDL_GameControllerClose(c_); }
     std::uint32_t Buttons() override {
-        static constexpr SDL_GameControllerButton kOrder[] = {
-            SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,
-            SDL_CONTROLLER_BUTTON_X,         SDL_CONTROLLER_BUTTON_Y,
-            SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-            SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,
-            SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-            SDL_CONTROLLER_BUTTON_GUIDE};
+        static constexpr SDL_GameControllerButton kOrder[] = {SDL_CONTROLLER_BUTTON_A,
+                                                              SDL_CONTROLLER_BUTTON_B,
+                                                              SDL_CONTROLLER_BUTTON_X,
+                                                              SDL_CONTROLLER_BUTTON_Y,
+                                                              SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                              SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+                                                              SDL_CONTROLLER_BUTTON_BACK,
+                                                              SDL_CONTROLLER_BUTTON_START,
+                                                              SDL_CONTROLLER_BUTTON_LEFTSTICK,
+                                                              SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+                                                              SDL_CONTROLLER_BUTTON_GUIDE};
         std::uint32_t bits = 0;
         for (std::uint32_t i = 0; i < std::size(kOrder); ++i)
             if (SDL_GameControllerGetButton(c_, kOrder[i])) bits |= 1u << i;
@@ -129,13 +177,13 @@ public:
         return n ? n : "controller";
     }
 
-private:
+  private:
     SDL_GameController* c_;
 };
 
 // Any other joystick: raw button numbers, its first six axes and its first hat.
 class RawJoystickDevice : public TJoystickDevice {
-public:
+  public:
     explicit RawJoystickDevice(SDL_Joystick* j) : j_(j) {}
     ~RawJoystickDevice() override { SDL_JoystickClose(j_); }
     std::uint32_t Buttons() override {
@@ -159,7 +207,7 @@ public:
         return n ? n : "joystick";
     }
 
-private:
+  private:
     SDL_Joystick* j_;
 };
 
@@ -202,7 +250,11 @@ void Translate(const SDL_Event& e) {
             const auto* s = reinterpret_cast<const unsigned char*>(e.text.text);
             for (std::size_t i = 0; s[i] != 0;) {
                 unsigned c = s[i];
-                int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+                int len = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 1;
                 unsigned code = len == 1 ? c : c & (0x7fu >> len);
                 bool ok = true;
                 for (int k = 1; k < len; ++k) {
@@ -213,7 +265,8 @@ void Translate(const SDL_Event& e) {
                     }
                     code = (code << 6) | (s[i + k] & 0x3f);
                 }
-                if (ok && code < 0x10000 && code >= 32) PostInputEvent({InputEvent::CHAR, int(code)});
+                if (ok && code < 0x10000 && code >= 32)
+                    PostInputEvent({InputEvent::CHAR, int(code)});
                 i += static_cast<std::size_t>(len);
             }
             break;
@@ -233,9 +286,8 @@ void Translate(const SDL_Event& e) {
             move.x = e.button.x;
             move.y = e.button.y;
             PostInputEvent(move);
-            PostInputEvent({e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::MOUSE_DOWN
-                                                          : InputEvent::MOUSE_UP,
-                            b});
+            PostInputEvent(
+                {e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::MOUSE_DOWN : InputEvent::MOUSE_UP, b});
             break;
         }
         case SDL_JOYDEVICEADDED:
@@ -250,7 +302,7 @@ void Translate(const SDL_Event& e) {
 }
 
 class SDLEventPump : public TEventPump {
-public:
+  public:
     void Pump() override {
         SDL_Event e;
         while (SDL_PollEvent(&e)) Translate(e);
@@ -259,7 +311,7 @@ public:
 SDLEventPump g_pump;
 
 class PlatformSink : public TNotifySink {
-public:
+  public:
     void Notify(const std::string& text, bool serious) override {
         std::fprintf(stderr, "%s\n", text.c_str());
         std::fflush(stderr);
@@ -271,7 +323,9 @@ public:
 PlatformSink g_sink;
 }  // namespace
 
-TNotifySink* PlatformNotifySink() { return &g_sink; }
+TNotifySink* PlatformNotifySink() {
+    return &g_sink;
+}
 
 bool PlatformInitVideo() {
     if (g_videoTried) return g_videoOk;
@@ -320,7 +374,9 @@ void HideMouse() {
     PlatformApplyMouse();
 }
 
-int MouseVisible() { return g_mouseVisible ? 1 : 0; }
+int MouseVisible() {
+    return g_mouseVisible ? 1 : 0;
+}
 
 void MoveMouse(int x, int y) {
     if (g_window) SDL_WarpMouseInWindow(g_window, x, y);

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::size_t TStream::SkipBytes(std::size_t count) {
@@ -38,20 +38,42 @@ bool WriteScalar(TStream& s, T v) {
 }
 }  // namespace
 
-int TStream::ReadByte() { return ReadScalar<std::uint8_t>(*this); }
-bool TStream::WriteByte(int value) { return WriteScalar(*this, static_cast<std::uint8_t>(value)); }
-int TStream::ReadShort() { return ReadScalar<std::uint16_t>(*this); }
+int TStream::ReadByte() {
+    return ReadScalar<std::uint8_t>(*this);
+}
+bool TStream::WriteByte(int value) {
+    return WriteScalar(*this, static_cast<std::uint8_t>(value));
+}
+int TStream::ReadShort() {
+    return ReadScalar<std::uint16_t>(*this);
+}
 bool TStream::WriteShort(int value) {
     return WriteScalar(*this, static_cast<std::uint16_t>(value));
 }
-std::int32_t TStream::ReadInt() { return ReadScalar<std::int32_t>(*this); }
-bool TStream::WriteInt(std::int32_t value) { return WriteScalar(*this, value); }
-std::int64_t TStream::ReadLong() { return ReadScalar<std::int64_t>(*this); }
-bool TStream::WriteLong(std::int64_t value) { return WriteScalar(*this, value); }
-float TStream::ReadFloat() { return ReadScalar<float>(*this); }
-bool TStream::WriteFloat(float value) { return WriteScalar(*this, value); }
-double TStream::ReadDouble() { return ReadScalar<double>(*this); }
-bool TStream::WriteDouble(double value) { return WriteScalar(*this, value); }
+std::int32_t TStream::ReadInt() {
+    return ReadScalar<std::int32_t>(*this);
+}
+bool TStream::WriteInt(std::int32_t value) {
+    return WriteScalar(*this, value);
+}
+std::int64_t TStream::ReadLong() {
+    return ReadScalar<std::int64_t>(*this);
+}
+bool TStream::WriteLong(std::int64_t value) {
+    return WriteScalar(*this, value);
+}
+float TStream::ReadFloat() {
+    return ReadScalar<float>(*this);
+}
+bool TStream::WriteFloat(float value) {
+    return WriteScalar(*this, value);
+}
+double TStream::ReadDouble() {
+    return ReadScalar<double>(*this);
+}
+bool TStream::WriteDouble(double value) {
+    return WriteScalar(*this, value);
+}
 
 std::string TStream::ReadLine() {
     std::string line;
@@ -75,13 +97,16 @@ std::string TStream::ReadString(std::size_t length) {
     return s;
 }
 
-bool TStream::WriteString(const std::string& text) { return WriteBytes(text.data(), text.size()); }
+bool TStream::WriteString(const std::string& text) {
+    return WriteBytes(text.data(), text.size());
+}
 
 TRamStream::TRamStream(std::vector<std::uint8_t> owned)
     : owned_(std::move(owned)), data_(owned_.data()), size_(owned_.size()) {}
 
 std::int64_t TRamStream::Seek(std::int64_t pos) {
-    pos_ = static_cast<std::size_t>(std::clamp<std::int64_t>(pos, 0, static_cast<std::int64_t>(size_)));
+    pos_ = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(pos, 0, static_cast<std::int64_t>(size_)));
     return static_cast<std::int64_t>(pos_);
 }
 
@@ -100,7 +125,9 @@ int TCStream::Eof() {
     return 0;
 }
 
-std::int64_t TCStream::Pos() { return file_ ? static_cast<std::int64_t>(std::ftell(file_)) : -1; }
+std::int64_t TCStream::Pos() {
+    return file_ ? static_cast<std::int64_t>(std::ftell(file_)) : -1;
+}
 
 std::int64_t TCStream::Size() {
     if (!file_) return -1;
@@ -151,7 +178,9 @@ int RegisterIncbin(const std::string& name, const std::uint8_t* data, std::size_
     return 1;
 }
 
-const std::vector<IncbinEntry>& IncbinEntries() { return Table(); }
+const std::vector<IncbinEntry>& IncbinEntries() {
+    return Table();
+}
 
 const IncbinEntry* FindIncbin(const std::string& name) {
     for (const IncbinEntry& e : Table())
@@ -159,7 +188,9 @@ const IncbinEntry* FindIncbin(const std::string& name) {
     return nullptr;
 }
 
-void ClearIncbins() { Table().clear(); }
+void ClearIncbins() {
+    Table().clear();
+}
 
 std::unique_ptr<TStream> ReadStream(const std::string& url) {
     std::size_t sep = url.find("::");

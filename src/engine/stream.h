@@ -9,7 +9,7 @@
 #include <vector>
 
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
     TStream() = default;
     TStream(const TStream&) = delete;
@@ -58,7 +58,7 @@ public:
 
 // Read-only stream over bytes that outlive it (an embedded file, or a buffer it owns).
 class TRamStream : public TStream {
-public:
+  public:
     TRamStream(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     explicit TRamStream(std::vector<std::uint8_t> owned);
     int Eof() override { return pos_ >= size_ ? 1 : 0; }
@@ -70,7 +70,7 @@ public:
     std::size_t Write(const void*, std::size_t) override { return 0; }
     const std::uint8_t* Data() const { return data_; }
 
-private:
+  private:
     std::vector<std::uint8_t> owned_;
     const std::uint8_t* data_;
     std::size_t size_;
@@ -79,7 +79,7 @@ private:
 
 // Stream over an operating-system file.
 class TCStream : public TStream {
-public:
+  public:
     explicit TCStream(std::FILE* file, bool readable, bool writable)
         : file_(file), readable_(readable), writable_(writable) {}
     ~TCStream() override { Close(); }
@@ -94,7 +94,7 @@ public:
     // True when nothing failed since the stream opened (a full disk shows up here).
     bool Good() const { return !failed_; }
 
-private:
+  private:
     std::FILE* file_;
     bool readable_;
     bool writable_;
@@ -116,7 +116,9 @@ void ClearIncbins();
 
 // "incbin::name" opens an embedded file; any other text without "::" is a file path.
 std::unique_ptr<TStream> ReadStream(const std::string& url);
-inline std::unique_ptr<TStream> ReadFile(const std::string& url) { return ReadStream(url); }
+inline std::unique_ptr<TStream> ReadFile(const std::string& url) {
+    return ReadStream(url);
+}
 // Creates or truncates a file of the file system for writing.
 std::unique_ptr<TCStream> WriteFile(const std::string& path);
 // Every byte of a source, or false when it cannot be opened.
@@ -135,7 +137,7 @@ bool OpenBytes(const std::string& url, TByteSource& out);
 // bytes go to a temporary file in the same folder, which replaces the old file only once every
 // byte is on disk. Without Commit the temporary file is removed and the old file stays.
 class TAtomicFile {
-public:
+  public:
     static std::unique_ptr<TAtomicFile> Begin(const std::string& path);
     ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;
@@ -144,7 +146,7 @@ public:
     // True when the new contents replaced the file.
     bool Commit();
 
-private:
+  private:
     TAtomicFile(std::string path, std::string temp, std::unique_ptr<TCStream> stream, int fd);
     std::string path_;
     std::string temp_;

@@ -17,14 +17,18 @@ std::vector<std::function<void()>>& Hooks() {
 }
 }  // namespace
 
-void SetNotifySink(TNotifySink* sink) { g_sink = sink; }
+void SetNotifySink(TNotifySink* sink) {
+    g_sink = sink;
+}
 
 void Notify(const std::string& text, int serious) {
     TNotifySink* sink = g_sink ? g_sink : PlatformNotifySink();
     sink->Notify(text, serious != 0);
 }
 
-void AddExitHook(std::function<void()> hook) { Hooks().push_back(std::move(hook)); }
+void AddExitHook(std::function<void()> hook) {
+    Hooks().push_back(std::move(hook));
+}
 
 void End() {
     std::vector<std::function<void()>> hooks;
@@ -34,10 +38,16 @@ void End() {
     std::exit(0);
 }
 
-void AppTitle(const std::string& title) { g_title = title; }
-const std::string& AppTitle() { return g_title; }
+void AppTitle(const std::string& title) {
+    g_title = title;
+}
+const std::string& AppTitle() {
+    return g_title;
+}
 
-void SetEventPump(TEventPump* pump) { g_pump = pump; }
+void SetEventPump(TEventPump* pump) {
+    g_pump = pump;
+}
 void PollSystem() {
     if (g_pump) g_pump->Pump();
 }

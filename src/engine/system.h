@@ -8,7 +8,7 @@
 // Where Notify's messages go. The game shows a modal box; tests record instead, because a real
 // box under a virtual X server waits for a click that never comes.
 class TNotifySink {
-public:
+  public:
     virtual ~TNotifySink() = default;
     virtual void Notify(const std::string& text, bool serious) = 0;
 };
@@ -29,7 +29,7 @@ const std::string& AppTitle();
 // Pumps the platform's pending window messages into the input tables. Graphics installs one;
 // with none installed polling does nothing.
 class TEventPump {
-public:
+  public:
     virtual ~TEventPump() = default;
     virtual void Pump() = 0;
 };

@@ -13,12 +13,24 @@ int Int(double x) {
     return static_cast<int>(x);
 }
 
-double Sin(double degrees) { return std::sin(degrees * std::numbers::pi / 180.0); }
-double Cos(double degrees) { return std::cos(degrees * std::numbers::pi / 180.0); }
-double ATan2(double y, double x) { return std::atan2(y, x) * 180.0 / std::numbers::pi; }
-double Sqr(double x) { return std::sqrt(x); }
-int Sgn(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
-double Floor(double x) { return std::floor(x); }
+double Sin(double degrees) {
+    return std::sin(degrees * std::numbers::pi / 180.0);
+}
+double Cos(double degrees) {
+    return std::cos(degrees * std::numbers::pi / 180.0);
+}
+double ATan2(double y, double x) {
+    return std::atan2(y, x) * 180.0 / std::numbers::pi;
+}
+double Sqr(double x) {
+    return std::sqrt(x);
+}
+int Sgn(double x) {
+    return x > 0 ? 1 : (x < 0 ? -1 : 0);
+}
+double Floor(double x) {
+    return std::floor(x);
+}
 
 std::string Upper(const std::string& text) {
     std::string out = text;
@@ -98,4 +110,6 @@ double ToDouble(const std::string& text) {
     return v;
 }
 
-std::string FromInt(int value) { return std::to_string(value); }
+std::string FromInt(int value) {
+    return std::to_string(value);
+}

@@ -6,7 +6,7 @@
 
 namespace {
 class SystemClock : public TClockSource {
-public:
+  public:
     int MilliSecs() override {
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now().time_since_epoch())
@@ -23,9 +23,15 @@ SystemClock g_system;
 TClockSource* g_source = &g_system;
 }  // namespace
 
-void SetClockSource(TClockSource* source) { g_source = source ? source : &g_system; }
-TClockSource* ClockSource() { return g_source; }
-int MilliSecs() { return g_source->MilliSecs(); }
+void SetClockSource(TClockSource* source) {
+    g_source = source ? source : &g_system;
+}
+TClockSource* ClockSource() {
+    return g_source;
+}
+int MilliSecs() {
+    return g_source->MilliSecs();
+}
 void Delay(int ms) {
     if (ms > 0) g_source->Delay(ms);
 }

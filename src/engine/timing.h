@@ -2,7 +2,7 @@
 // The millisecond clock behind everything timed, replaceable so tests can run on a manual clock.
 
 class TClockSource {
-public:
+  public:
     virtual ~TClockSource() = default;
     // Milliseconds as a signed 32-bit tick count; it may wrap.
     virtual int MilliSecs() = 0;

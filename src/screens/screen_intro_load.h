@@ -11,7 +11,7 @@
 
 // One horizontal stripe.
 class TLoadBar {
-public:
+  public:
     int BaseY = 0;
     int Y = 0;
     int EndY = 0;
@@ -24,7 +24,7 @@ public:
 };
 
 class ScreenIntroLoad : public BaseScreenClass {
-public:
+  public:
     std::vector<std::unique_ptr<TLoadBar>> LoadBars;
     int InitTimer = 0;
     int WaitTime = 0;

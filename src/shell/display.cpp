@@ -84,7 +84,9 @@ void DisplayClass::SetGraphics(int gW, int gH, int vW, int vH, int stretch) {
     if (useVirtualRes) VirtualGfx::SetVirtualGraphics(vWidth, vHeight, monitorStretch);
 }
 
-void DisplayClass::Refresh() { SetGraphics(gWidth, gHeight, vWidth, vHeight, monitorStretch); }
+void DisplayClass::Refresh() {
+    SetGraphics(gWidth, gHeight, vWidth, vHeight, monitorStretch);
+}
 
 void DisplayClass::Windowed(const std::string& title) {
     AppTitle(title);
@@ -126,6 +128,10 @@ void DisplayClass::SetViewport(float x, float y, float w, float h) {
     ::SetViewport(Int(x + (vg ? vg->vxoff : 0)), Int(y + (vg ? vg->vyoff : 0)), Int(w), Int(h));
 }
 
-void DisplayClass::ClearViewPort() { ::SetViewport(0, 0, GraphicsWidth(), GraphicsHeight()); }
+void DisplayClass::ClearViewPort() {
+    ::SetViewport(0, 0, GraphicsWidth(), GraphicsHeight());
+}
 
-void DisplayClass::DrawText(const std::string& text, float x, float y) { ::DrawText(text, x, y); }
+void DisplayClass::DrawText(const std::string& text, float x, float y) {
+    ::DrawText(text, x, y);
+}

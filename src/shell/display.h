@@ -8,7 +8,7 @@
 class TGraphics;
 
 class VirtualGfx {
-public:
+  public:
     int vwidth = 0;
     int vheight = 0;
     float vxoff = 0;
@@ -33,7 +33,7 @@ public:
 };
 
 class DisplayClass {
-public:
+  public:
     int gWidth = 0;
     int gHeight = 0;
     int vWidth = 0;

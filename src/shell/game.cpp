@@ -1,11 +1,12 @@
 #include "shell/game.h"
 
-#include "engine/gl_driver.h"
 #include "engine/audio.h"
+#include "engine/gl_driver.h"
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
+#include "screens/screen_intro_load.h"
 #include "shell/display.h"
 #include "shell/embedded_assets.h"
 #include "shell/image.h"
@@ -13,7 +14,6 @@
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
 #include "shell/sfx.h"
-#include "screens/screen_intro_load.h"
 #include "toolkit/anim.h"
 #include "toolkit/atlas.h"
 #include "toolkit/bitmap_font.h"
@@ -96,7 +96,9 @@ void GameClass::Render() {
     Flip(1);
 }
 
-void GameClass::Close() { End(); }
+void GameClass::Close() {
+    End();
+}
 
 void GameClass::ScanLines() {
     if (cfgScanLines == 0) return;
@@ -104,7 +106,8 @@ void GameClass::ScanLines() {
     SetAlpha(0.22f);
     // One line through the middle of every virtual row: on the 4x window one real row in four.
     const float width = float(display->Width());
-    for (float y = 0; y < float(display->Height()); y += 1) DrawLine(-1, y + 0.5f, width, y + 0.5f, 1);
+    for (float y = 0; y < float(display->Height()); y += 1)
+        DrawLine(-1, y + 0.5f, width, y + 0.5f, 1);
     SetAlpha(1);
     SetColor(255, 255, 255);
 }

@@ -9,7 +9,7 @@ class TRender2DDriver;
 inline std::string gameTitle = "Kestrune";
 
 class GameClass {
-public:
+  public:
     virtual ~GameClass() = default;
     // Registers the screens and shows the first one.
     virtual void Begin();

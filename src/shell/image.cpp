@@ -29,8 +29,8 @@ void Image::Load() {
 
 void Image::Reset() {
     gameFont.reset();
-    for (auto* strip : {&Font, &Tiles, &Items, &Player, &Gems, &GoldCoin, &Bones, &Bat,
-                        &ChaseSkull, &Spider, &Crab, &Poof})
+    for (auto* strip : {&Font, &Tiles, &Items, &Player, &Gems, &GoldCoin, &Bones, &Bat, &ChaseSkull,
+                        &Spider, &Crab, &Poof})
         strip->reset();
     for (auto& b : Borders) b.reset();
     Title.reset();

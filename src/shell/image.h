@@ -7,7 +7,7 @@
 #include "toolkit/atlas.h"
 
 class Image {
-public:
+  public:
     static inline std::unique_ptr<AtlasTile> Font;
     static inline std::unique_ptr<AtlasTile> Tiles;
     static inline std::unique_ptr<AtlasTile> Items;

@@ -11,14 +11,18 @@ void TFixedRateLogicController::Init(int ticksPerSecond) {
     SkipTicks = 1000 / ticksPerSecond;
 }
 
-void TFixedRateLogicController::Start() { NextGameTick = GameMilliSecs(); }
+void TFixedRateLogicController::Start() {
+    NextGameTick = GameMilliSecs();
+}
 
 void TFixedRateLogicController::Update() {
     ++Loops;
     NextGameTick += SkipTicks;
 }
 
-void TFixedRateLogicController::Reset() { Loops = 0; }
+void TFixedRateLogicController::Reset() {
+    Loops = 0;
+}
 
 int TFixedRateLogicController::Ready() {
     return GameMilliSecs() > NextGameTick && Loops < MaxFrameSkip ? 1 : 0;

@@ -5,7 +5,7 @@
 // loop starts it once; the game itself runs one update per displayed frame.
 
 class TFixedRateLogicController {
-public:
+  public:
     int TicksPerSecond = 0;
     int SkipTicks = 0;
     int MaxFrameSkip = 10;

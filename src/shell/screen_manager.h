@@ -7,7 +7,7 @@
 
 // Base of every screen; the hooks do nothing here and their results are not read.
 class BaseScreenClass {
-public:
+  public:
     virtual ~BaseScreenClass() = default;
     BaseScreenClass() = default;
     BaseScreenClass(const BaseScreenClass&) = delete;
@@ -26,7 +26,7 @@ public:
 };
 
 class ScreenClass {
-public:
+  public:
     std::map<std::string, std::unique_ptr<BaseScreenClass>> screens;
     BaseScreenClass* activeScreen = nullptr;
 

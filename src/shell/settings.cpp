@@ -120,7 +120,8 @@ void LoadConfig() {
 
 bool SaveConfig() {
     if (!configPath.empty() && WriteSettings(configPath)) return true;
-    std::fprintf(stderr, "cannot save the settings to %s; they stay in effect until the game ends\n",
+    std::fprintf(stderr,
+                 "cannot save the settings to %s; they stay in effect until the game ends\n",
                  configPath.empty() ? "(no folder)" : configPath.c_str());
     return false;
 }

@@ -45,7 +45,9 @@ void SFX::Load() {
     for (std::size_t i = 0; i < sounds.size(); ++i) state_.*kSounds[i].slot = std::move(sounds[i]);
 }
 
-void SFX::Reset() { state_ = SFXState{}; }
+void SFX::Reset() {
+    state_ = SFXState{};
+}
 
 void SFX::Play(TSound* sound) {
     if (cfgSound == 0 || !sound) return;
@@ -65,23 +67,35 @@ void SFX::StopLoading() {
 
 TSound* SFX::Track(int track) {
     switch (track) {
-        case -1: return MusicChase.get();
-        case 0: return MusicTrack1.get();
-        case 1: return MusicTrack2.get();
-        case 2: return MusicTrack3.get();
-        case 3: return MusicTrack4.get();
-        case 9: return MusicTitle.get();
-        default: return nullptr;
+        case -1:
+            return MusicChase.get();
+        case 0:
+            return MusicTrack1.get();
+        case 1:
+            return MusicTrack2.get();
+        case 2:
+            return MusicTrack3.get();
+        case 3:
+            return MusicTrack4.get();
+        case 9:
+            return MusicTitle.get();
+        default:
+            return nullptr;
     }
 }
 
 float SFX::MusicVolume(int step) {
     switch (step) {
-        case 1: return 0.12f;
-        case 2: return 0.24f;
-        case 3: return 0.36f;
-        case 4: return 0.5f;
-        default: return -1;
+        case 1:
+            return 0.12f;
+        case 2:
+            return 0.24f;
+        case 3:
+            return 0.36f;
+        case 4:
+            return 0.5f;
+        default:
+            return -1;
     }
 }
 

@@ -34,7 +34,7 @@ struct SFXState {
 class SFX {
     static inline SFXState state_;
 
-public:
+  public:
     static inline std::shared_ptr<TChannel>& MusicChannel = state_.MusicChannel;
     static inline std::shared_ptr<TChannel>& LoadingChannel = state_.LoadingChannel;
     static inline std::unique_ptr<TSound>& Loading = state_.Loading;

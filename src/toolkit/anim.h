@@ -11,7 +11,7 @@ void InitGameClock();
 
 // Which frame of a sprite to show: walks a sequence of frame numbers, one step per frame time.
 class TAnim {
-public:
+  public:
     int curr_frame = 0;
     int seq_frame = 0;
     std::vector<int> sequence;

@@ -145,7 +145,8 @@ void AtlasTile::LoadTiles(const std::string& name, int cellWidth, int cellHeight
     corners_.clear();
     for (int n = 0; n < frameCount; ++n) {
         int column = n % columns, row = n / columns;
-        std::array<int, 2> corner = {srcX + column * cellWidth + pad, srcY + row * cellHeight + pad};
+        std::array<int, 2> corner = {srcX + column * cellWidth + pad,
+                                     srcY + row * cellHeight + pad};
         std::string key = FromInt(n);
         frameList.push_back(key);
         frameData[key] = corner;

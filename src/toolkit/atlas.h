@@ -12,7 +12,7 @@
 #include "engine/render2d.h"
 
 class AtlasFileClass {
-public:
+  public:
     std::vector<std::unique_ptr<TImage>> sourceImage;
     // Region name -> page index, x, y, width, height.
     std::map<std::string, std::array<int, 5>> eachImage;
@@ -36,7 +36,7 @@ public:
 extern std::unique_ptr<AtlasFileClass> atlasFile;
 
 class AtlasImage {
-public:
+  public:
     TImage* srcImage = nullptr;
     int srcWidth = 0, srcHeight = 0;
     int srcX = 0, srcY = 0;
@@ -54,7 +54,7 @@ public:
 };
 
 class AtlasTile {
-public:
+  public:
     std::map<std::string, std::array<int, 2>> frameData;
     std::vector<std::string> frameList;
     int frameWidth = 0, frameHeight = 0;
@@ -76,7 +76,7 @@ public:
     virtual int Height() { return frameHeight; }
     virtual int Count() { return frameCount; }
 
-private:
+  private:
     std::vector<std::array<int, 2>> corners_;  // frameData in frame order, for drawing
 };
 

@@ -26,7 +26,9 @@ int TBitMapFont::Width(const std::string& text) {
     return text.empty() ? a : static_cast<int>(text.size()) * a;
 }
 
-int TBitMapFont::Height() { return heights[static_cast<std::size_t>(fntStyle)]; }
+int TBitMapFont::Height() {
+    return heights[static_cast<std::size_t>(fntStyle)];
+}
 
 void TBitMapFont::SetStyle(int style) {
     if (style < 0 || style > 6) {

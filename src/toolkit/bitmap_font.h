@@ -9,7 +9,7 @@
 class AtlasTile;
 
 class TBitMapFont {
-public:
+  public:
     static constexpr int ALIGN_LEFT = -1;
     static constexpr int ALIGN_CENTER = 0;
     static constexpr int ALIGN_RIGHT = 1;

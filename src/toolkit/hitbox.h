@@ -6,7 +6,7 @@
 // The effective box is `x + padLeft`, `y + padTop` to `x + width + padRight`,
 // `y + height + padBottom`: positive left/top and negative right/bottom paddings shrink it.
 class THitBox {
-public:
+  public:
     float x = 0;
     float y = 0;
     float width = 0;

@@ -12,15 +12,21 @@ namespace {
 
 // Only a fully deflected stick reads as off-centre once truncated, so a worn stick resting
 // near an edge does not keep stepping the menu.
-int StickX() { return Int(JoyX(0)); }
-int StickY() { return Int(JoyY(0)); }
+int StickX() {
+    return Int(JoyX(0));
+}
+int StickY() {
+    return Int(JoyY(0));
+}
 
 // The game always has its font by the time a menu is built; the engine's text keeps a menu
 // readable (and measurable) should one be made before it.
 int MeasureWidth(const std::string& text) {
     return gameFont ? gameFont->Width(text) : TextWidth(text);
 }
-int MeasureHeight() { return gameFont ? gameFont->Height() : TextHeight(""); }
+int MeasureHeight() {
+    return gameFont ? gameFont->Height() : TextHeight("");
+}
 
 void DrawCentred(const std::string& text, int x, int y) {
     if (gameFont) {
@@ -30,10 +36,18 @@ void DrawCentred(const std::string& text, int x, int y) {
     }
 }
 
-bool StickUp() { return StickY() == -1; }
-bool StickDown() { return StickY() == 1; }
-bool StickRight() { return StickX() == 1; }
-bool StickLeft() { return StickX() == -1; }
+bool StickUp() {
+    return StickY() == -1;
+}
+bool StickDown() {
+    return StickY() == 1;
+}
+bool StickRight() {
+    return StickX() == 1;
+}
+bool StickLeft() {
+    return StickX() == -1;
+}
 
 // The stick is read only after the key, the joystick count and the latch have had their say,
 // so with no joystick attached nothing past JoyCount is asked.
@@ -79,12 +93,22 @@ void TMenuItem::Update() {
     if (StickX() == 0 && StickY() == 0) joyLatched = 0;
 }
 
-void TMenuItem::SetText(const std::string& text) { Text = text; }
+void TMenuItem::SetText(const std::string& text) {
+    Text = text;
+}
 
-int TMenuItem::Up() { return Direction(vk::UP, StickUp); }
-int TMenuItem::Down() { return Direction(vk::DOWN, StickDown); }
-int TMenuItem::Right() { return Direction(vk::RIGHT, StickRight); }
-int TMenuItem::Left() { return Direction(vk::LEFT, StickLeft); }
+int TMenuItem::Up() {
+    return Direction(vk::UP, StickUp);
+}
+int TMenuItem::Down() {
+    return Direction(vk::DOWN, StickDown);
+}
+int TMenuItem::Right() {
+    return Direction(vk::RIGHT, StickRight);
+}
+int TMenuItem::Left() {
+    return Direction(vk::LEFT, StickLeft);
+}
 
 int TMenuItem::Press() {
     // The keys are fixed; only the joystick's action button follows the player's bindings.

@@ -7,7 +7,7 @@
 #include <string>
 
 class TMenuItem {
-public:
+  public:
     // Horizontal centre and top of the label, virtual pixels.
     int X = 0;
     int Y = 0;

@@ -51,7 +51,8 @@ void Shape::DrawDottedLine(float x1, float y1, float x2, float y2, float spacing
     if (!(steps >= 1) || steps > 1e6f) return;
     const int n = Int(steps);
     for (int i = 1; i <= n; ++i)
-        DrawDot(x1 + float(i) * (x2 - x1) / float(n), y1 + float(i) * (y2 - y1) / float(n), dotSize);
+        DrawDot(x1 + float(i) * (x2 - x1) / float(n), y1 + float(i) * (y2 - y1) / float(n),
+                dotSize);
 }
 
 void Shape::DrawDot(float x, float y, int size) {

@@ -3,7 +3,7 @@
 // dotted lines made of square dots.
 
 class Shape {
-public:
+  public:
     // Filled, or (fill 0) a frame of the given thickness laid outside the box.
     static void DrawRect(float x, float y, float w, float h, int fill, int thickness);
     // The oval inscribed in the box; outlined with line segments when fill is 0.

@@ -15,7 +15,9 @@ int Elapsed(int now, int since) {
 
 }  // namespace
 
-void UpdateTweenTime() { tweenTime = GameMilliSecs(); }
+void UpdateTweenTime() {
+    tweenTime = GameMilliSecs();
+}
 
 void Tween::Init(TweenEquationCall* eq, float start, float end, int durationMs) {
     SetEquation(eq);
@@ -88,7 +90,9 @@ void Tween::ContinueTo(float end, int newDuration) {
     }
 }
 
-void Tween::YoYo() { ContinueTo(startt, 0); }
+void Tween::YoYo() {
+    ContinueTo(startt, 0);
+}
 
 void Tween::Update() {
     if (isActive == 0) return;

@@ -13,7 +13,7 @@ void UpdateTweenTime();
 // A value moving from `startt` to `startt + change` in `duration` ms along `equation`, which it
 // does not own. Owners poll `isActive` to learn that it has finished.
 class Tween {
-public:
+  public:
     TweenEquationCall* equation = nullptr;
     float startt = 0;
     float change = 0;
@@ -56,7 +56,7 @@ public:
     // Advances to `tweenTime`; owners call it once per logic tick.
     void Update();
 
-private:
+  private:
     void PassEnd();
 };
 

@@ -24,10 +24,14 @@ float BounceOut(float t, float b, float c, float d) {
     return c * (k * n * n + 0.984375f) + b;
 }
 
-float BounceIn(float t, float b, float c, float d) { return c - BounceOut(d - t, 0, c, d) + b; }
+float BounceIn(float t, float b, float c, float d) {
+    return c - BounceOut(d - t, 0, c, d) + b;
+}
 
 // The oscillating part of the elastic curves, with n already shifted by one.
-float ElasticWave(float n, float d, float s, float p) { return std::sin((n * d - s) * TWO_PI / p); }
+float ElasticWave(float n, float d, float s, float p) {
+    return std::sin((n * d - s) * TWO_PI / p);
+}
 
 }  // namespace
 
@@ -35,7 +39,9 @@ float TweenEquationCall::Pow(float x, float y) const {
     return static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(y)));
 }
 
-float TweenEquationCallLinear::Call(float t, float b, float c, float d) { return c * t / d + b; }
+float TweenEquationCallLinear::Call(float t, float b, float c, float d) {
+    return c * t / d + b;
+}
 
 float TweenEquationCallSineEaseIn::Call(float t, float b, float c, float d) {
     return -c * std::cos(t / d * HALF_PI) + c + b;
@@ -211,8 +217,8 @@ void Fill(TweenEquation& family) {
 }  // namespace
 
 TweenEquationSine::TweenEquationSine() {
-    Fill<TweenEquationCallSineEaseIn, TweenEquationCallSineEaseOut,
-         TweenEquationCallSineEaseInOut>(*this);
+    Fill<TweenEquationCallSineEaseIn, TweenEquationCallSineEaseOut, TweenEquationCallSineEaseInOut>(
+        *this);
 }
 TweenEquationQuint::TweenEquationQuint() {
     Fill<TweenEquationCallQuintEaseIn, TweenEquationCallQuintEaseOut,
@@ -223,20 +229,20 @@ TweenEquationQuart::TweenEquationQuart() {
          TweenEquationCallQuartEaseInOut>(*this);
 }
 TweenEquationQuad::TweenEquationQuad() {
-    Fill<TweenEquationCallQuadEaseIn, TweenEquationCallQuadEaseOut,
-         TweenEquationCallQuadEaseInOut>(*this);
+    Fill<TweenEquationCallQuadEaseIn, TweenEquationCallQuadEaseOut, TweenEquationCallQuadEaseInOut>(
+        *this);
 }
 TweenEquationExpo::TweenEquationExpo() {
-    Fill<TweenEquationCallExpoEaseIn, TweenEquationCallExpoEaseOut,
-         TweenEquationCallExpoEaseInOut>(*this);
+    Fill<TweenEquationCallExpoEaseIn, TweenEquationCallExpoEaseOut, TweenEquationCallExpoEaseInOut>(
+        *this);
 }
 TweenEquationCubic::TweenEquationCubic() {
     Fill<TweenEquationCallCubicEaseIn, TweenEquationCallCubicEaseOut,
          TweenEquationCallCubicEaseInOut>(*this);
 }
 TweenEquationCirc::TweenEquationCirc() {
-    Fill<TweenEquationCallCircEaseIn, TweenEquationCallCircEaseOut,
-         TweenEquationCallCircEaseInOut>(*this);
+    Fill<TweenEquationCallCircEaseIn, TweenEquationCallCircEaseOut, TweenEquationCallCircEaseInOut>(
+        *this);
 }
 TweenEquationBounce::TweenEquationBounce() {
     Fill<TweenEquationCallBounceEaseIn, TweenEquationCallBounceEaseOut,
@@ -247,8 +253,8 @@ TweenEquationElastic::TweenEquationElastic() {
          TweenEquationCallElasticEaseInOut>(*this);
 }
 TweenEquationBack::TweenEquationBack() {
-    Fill<TweenEquationCallBackEaseIn, TweenEquationCallBackEaseOut,
-         TweenEquationCallBackEaseInOut>(*this);
+    Fill<TweenEquationCallBackEaseIn, TweenEquationCallBackEaseOut, TweenEquationCallBackEaseInOut>(
+        *this);
 }
 
 namespace {

@@ -6,7 +6,7 @@
 
 // One easing curve. A single shared instance serves every tween that uses the curve.
 class TweenEquationCall {
-public:
+  public:
     static constexpr float PI = std::numbers::pi_v<float>;
 
     virtual ~TweenEquationCall() = default;
@@ -17,13 +17,13 @@ public:
 };
 
 class TweenEquationCallLinear : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 // A family of three curves sharing one shape: accelerating, decelerating, and both.
 class TweenEquation {
-public:
+  public:
     virtual ~TweenEquation() = default;
     std::unique_ptr<TweenEquationCall> EaseIn;
     std::unique_ptr<TweenEquationCall> EaseOut;
@@ -31,117 +31,117 @@ public:
 };
 
 class TweenEquationCallSineEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallSineEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallSineEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallQuintEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuintEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuintEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallQuartEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuartEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuartEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallQuadEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuadEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallQuadEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallExpoEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallExpoEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallExpoEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallCubicEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallCubicEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallCubicEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 class TweenEquationCallCircEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallCircEaseOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallCircEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 // Bounce out falls onto the end value in four arcs of shrinking height; k and the arc bounds
 // are the classic constants.
 class TweenEquationCallBounceEaseIn : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallBounceEaseOut : public TweenEquationCall {
-public:
+  public:
     static constexpr float K = 7.5625f;
     static constexpr float SPAN = 2.75f;
 
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallBounceEaseInOut : public TweenEquationCall {
-public:
+  public:
     float Call(float t, float b, float c, float d) override;
 };
 
 // Elastic curves derive amplitude a, period p and phase s from c and d on every call.
 class TweenEquationCallElasticEaseIn : public TweenEquationCall {
-public:
+  public:
     static constexpr float PERIOD = 0.3f;
     float p = 0;
     float a = 0;
@@ -150,7 +150,7 @@ public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallElasticEaseOut : public TweenEquationCall {
-public:
+  public:
     static constexpr float PERIOD = 0.3f;
     float p = 0;
     float a = 0;
@@ -159,7 +159,7 @@ public:
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallElasticEaseInOut : public TweenEquationCall {
-public:
+  public:
     static constexpr float PERIOD = 0.45f;
     float p = 0;
     float a = 0;
@@ -170,21 +170,21 @@ public:
 
 // Back curves overshoot by s; 1.70158 gives the customary ten per cent.
 class TweenEquationCallBackEaseIn : public TweenEquationCall {
-public:
+  public:
     static constexpr float OVERSHOOT = 1.70158f;
     float s = OVERSHOOT;
 
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallBackEaseOut : public TweenEquationCall {
-public:
+  public:
     static constexpr float OVERSHOOT = 1.70158f;
     float s = OVERSHOOT;
 
     float Call(float t, float b, float c, float d) override;
 };
 class TweenEquationCallBackEaseInOut : public TweenEquationCall {
-public:
+  public:
     static constexpr float OVERSHOOT = 1.70158f;
     // Each half covers half the change, so the overshoot is scaled up to look the same.
     static constexpr float HALF_SCALE = 1.525f;
@@ -195,43 +195,43 @@ public:
 };
 
 class TweenEquationSine : public TweenEquation {
-public:
+  public:
     TweenEquationSine();
 };
 class TweenEquationQuint : public TweenEquation {
-public:
+  public:
     TweenEquationQuint();
 };
 class TweenEquationQuart : public TweenEquation {
-public:
+  public:
     TweenEquationQuart();
 };
 class TweenEquationQuad : public TweenEquation {
-public:
+  public:
     TweenEquationQuad();
 };
 class TweenEquationExpo : public TweenEquation {
-public:
+  public:
     TweenEquationExpo();
 };
 class TweenEquationCubic : public TweenEquation {
-public:
+  public:
     TweenEquationCubic();
 };
 class TweenEquationCirc : public TweenEquation {
-public:
+  public:
     TweenEquationCirc();
 };
 class TweenEquationBounce : public TweenEquation {
-public:
+  public:
     TweenEquationBounce();
 };
 class TweenEquationElastic : public TweenEquation {
-public:
+  public:
     TweenEquationElastic();
 };
 class TweenEquationBack : public TweenEquation {
-public:
+  public:
     TweenEquationBack();
 };
 

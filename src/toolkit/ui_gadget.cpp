@@ -20,13 +20,13 @@ constexpr int kTextInset = 2;
 
 // Restores the caller's colour when a gadget is done drawing.
 class ColourKeeper {
-public:
+  public:
     ColourKeeper() { GetColor(r_, g_, b_); }
     ~ColourKeeper() { SetColor(r_, g_, b_); }
     ColourKeeper(const ColourKeeper&) = delete;
     ColourKeeper& operator=(const ColourKeeper&) = delete;
 
-private:
+  private:
     int r_ = 255, g_ = 255, b_ = 255;
 };
 
@@ -36,8 +36,12 @@ int TextW(const std::string& text) {
     if (text.empty()) return 0;
     return gameFont ? gameFont->Width(text) : TextWidth(text);
 }
-int Advance() { return TextW(" "); }
-int TextH() { return gameFont ? gameFont->Height() : TextHeight(""); }
+int Advance() {
+    return TextW(" ");
+}
+int TextH() {
+    return gameFont ? gameFont->Height() : TextHeight("");
+}
 
 void DrawLeft(const std::string& text, int tx, int ty) {
     if (text.empty()) return;
@@ -88,8 +92,7 @@ std::unique_ptr<UIButton> UIGadget::UICreateButton(int x, int y, int width, int 
 }
 
 std::unique_ptr<UIPanel> UIGadget::UICreatePanel(int x, int y, int width, int height,
-                                                 const std::string& label,
-                                                 const UIGadget* parent) {
+                                                 const std::string& label, const UIGadget* parent) {
     auto panel = std::make_unique<UIPanel>();
     panel->Place(x, y, width, height, label, parent);
     panel->depth = 1;
@@ -126,22 +129,40 @@ void UIGadget::Hide() {
     LetGo();
 }
 
-void UIGadget::Show() { hidden = 0; }
+void UIGadget::Show() {
+    hidden = 0;
+}
 
-void UIGadget::Enable() { enabled = 1; }
+void UIGadget::Enable() {
+    enabled = 1;
+}
 
 void UIGadget::Disable() {
     enabled = 0;
     LetGo();
 }
 
-void UIGadget::ResetColor() { SetColor(255, 255, 255); }
-void UIGadget::SetColorBase() { SetColor(100, 100, 100); }
-void UIGadget::SetColorShadow() { SetColor(55, 55, 55); }
-void UIGadget::SetColorHighlight() { SetColor(190, 190, 190); }
-void UIGadget::SetTextColor() { SetColor(225, 225, 225); }
-void UIGadget::SetAltTextColor() { SetColor(25, 25, 25); }
-void UIGadget::SetAltTextColor2() { SetColor(120, 120, 120); }
+void UIGadget::ResetColor() {
+    SetColor(255, 255, 255);
+}
+void UIGadget::SetColorBase() {
+    SetColor(100, 100, 100);
+}
+void UIGadget::SetColorShadow() {
+    SetColor(55, 55, 55);
+}
+void UIGadget::SetColorHighlight() {
+    SetColor(190, 190, 190);
+}
+void UIGadget::SetTextColor() {
+    SetColor(225, 225, 225);
+}
+void UIGadget::SetAltTextColor() {
+    SetColor(25, 25, 25);
+}
+void UIGadget::SetAltTextColor2() {
+    SetColor(120, 120, 120);
+}
 
 void UIGadget::LetGo() {
     pressed = 0;
@@ -330,7 +351,9 @@ void UICheckBox::SetState(int newState) {
     value.assign(1, state ? '1' : '0');
 }
 
-void UICheckBox::SetValue(const std::string& text) { SetState(ToInt(text)); }
+void UICheckBox::SetValue(const std::string& text) {
+    SetState(ToInt(text));
+}
 
 void UICheckBox::LetGo() {
     UIGadget::LetGo();

@@ -18,7 +18,7 @@ class UITextBox;
 class UICheckBox;
 
 class UIGadget {
-public:
+  public:
     // Which side a check box's box and a panel's label stand on.
     static constexpr int ALIGN_LEFT = 0;
     static constexpr int ALIGN_RIGHT = 1;
@@ -96,7 +96,7 @@ public:
     // Id counter and owner back to their start (tests).
     static void Reset();
 
-protected:
+  protected:
     // Takes the next id and sets the box, offset by the parent's position.
     void Place(int px, int py, int w, int h, const std::string& text, const UIGadget* parent);
     bool Owns() const { return id != 0 && ownerId == id; }
@@ -110,14 +110,14 @@ protected:
 
 // Update returns 1 on a click: pressed and released with the pointer over the button.
 class UIButton : public UIGadget {
-public:
+  public:
     int Update() override;
     void Render() override;
 };
 
 // A plain bevelled area with an optional caption; it takes no input.
 class UIPanel : public UIGadget {
-public:
+  public:
     // Bevel thickness in pixels; negative draws it sunken.
     int depth = 0;
 
@@ -129,7 +129,7 @@ public:
 // deletes before it, and enter, escape or a click outside the box end the editing. Update
 // returns 1 on the tick the editing ends.
 class UITextBox : public UIGadget {
-public:
+  public:
     int cursorPos = 0;
     int blinktimer = 0;
     int blink = 0;
@@ -140,7 +140,7 @@ public:
     void SetValue(const std::string& text) override;
     bool Editing() const { return pressed != 0 && Owns(); }
 
-private:
+  private:
     // False when the character ended the editing.
     bool Type(int code);
     void EndEditing();
@@ -149,7 +149,7 @@ private:
 // Toggles between on (state 1, value "1") and off (state 0, value "0") when its inner button
 // reports a click; Update returns 1 on the tick it toggles.
 class UICheckBox : public UIGadget {
-public:
+  public:
     std::unique_ptr<UIButton> dummybutton;
 
     int Update() override;
@@ -164,7 +164,7 @@ public:
 // track moves the knob to the pointer and drags it until the button is released. Update returns
 // 1 when the value changed.
 class UISlider : public UIGadget {
-public:
+  public:
     int Range = 0;
     int ValueInt = 0;
     // Pixels along the track per value; 0 when the range has more values than the track has
@@ -184,7 +184,7 @@ public:
     // Read leniently and clamped to 0..Range; value then holds the clamped number.
     void SetValue(const std::string& text) override;
 
-private:
+  private:
     int Length() const { return Vertical ? height : width; }
     int Start() const { return Vertical ? y : x; }
     // The value under a mouse coordinate along the track.

@@ -52,7 +52,9 @@ std::unique_ptr<TSound> AudioRecordingDriver::CreateSound(const TAudioSample& sa
     return sound;
 }
 
-std::shared_ptr<TChannel> AudioRecordingDriver::AllocChannel() { return NewChannel(record_); }
+std::shared_ptr<TChannel> AudioRecordingDriver::AllocChannel() {
+    return NewChannel(record_);
+}
 
 std::unique_ptr<TSound> AudioRecordingDriver::MakeSound(const std::string& name, int flags) {
     return std::make_unique<RecordedSound>(record_, name, flags);

@@ -31,7 +31,7 @@ struct AudioRecord {
 };
 
 class RecordedChannel : public TChannel {
-public:
+  public:
     enum class Mode { IDLE, CUED, PLAYING, PAUSED, STOPPED };
     explicit RecordedChannel(std::weak_ptr<AudioRecord> record) : record_(std::move(record)) {}
     void Stop() override;
@@ -46,14 +46,14 @@ public:
     const TSound* sound = nullptr;
     float volume = 1;
 
-private:
+  private:
     friend class RecordedSound;
     void Log(const char* op, float value = 0);
     std::weak_ptr<AudioRecord> record_;
 };
 
 class RecordedSound : public TSound {
-public:
+  public:
     RecordedSound(std::weak_ptr<AudioRecord> record, std::string soundName, int soundFlags)
         : name(std::move(soundName)), flags(soundFlags), record_(std::move(record)) {}
     std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override;
@@ -64,13 +64,13 @@ public:
     // What the sound was made from, when it was made from decoded data.
     TAudioSample pcm;
 
-private:
+  private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool cued);
     std::weak_ptr<AudioRecord> record_;
 };
 
 class AudioRecordingDriver : public TAudioDriver {
-public:
+  public:
     std::string Name() const override { return "Recording"; }
     bool Startup() override { return true; }
     void Shutdown() override {}
@@ -86,7 +86,7 @@ public:
     void Clear() { record_->calls.clear(); }
     int soundsCreated = 0;
 
-private:
+  private:
     std::shared_ptr<AudioRecord> record_ = std::make_shared<AudioRecord>();
 };
 

@@ -41,8 +41,12 @@ void Harness::RunFor(int ms) {
     while (GameMilliSecs() < until) RunFrame();
 }
 
-void Harness::Press(int key) { PostInputEvent({InputEvent::KEY_DOWN, key}); }
-void Harness::Release(int key) { PostInputEvent({InputEvent::KEY_UP, key}); }
+void Harness::Press(int key) {
+    PostInputEvent({InputEvent::KEY_DOWN, key});
+}
+void Harness::Release(int key) {
+    PostInputEvent({InputEvent::KEY_UP, key});
+}
 
 void Harness::Hold(int key, int frames) {
     Press(key);
@@ -54,4 +58,6 @@ void Harness::Type(const std::string& text) {
     for (unsigned char c : text) PostInputEvent({InputEvent::CHAR, c});
 }
 
-std::string Harness::ActiveScreen() const { return screenManager ? screenManager->ActiveName() : ""; }
+std::string Harness::ActiveScreen() const {
+    return screenManager ? screenManager->ActiveName() : "";
+}

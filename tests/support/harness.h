@@ -18,7 +18,7 @@ struct HarnessOptions {
 };
 
 class Harness {
-public:
+  public:
     explicit Harness(const HarnessOptions& options = {});
     ~Harness();
     Harness(const Harness&) = delete;

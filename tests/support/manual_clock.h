@@ -5,7 +5,7 @@
 #include "engine/timing.h"
 
 class ManualClock : public TClockSource {
-public:
+  public:
     explicit ManualClock(int start = 1000) : now_(start) { SetClockSource(this); }
     ~ManualClock() override { SetClockSource(nullptr); }
     ManualClock(const ManualClock&) = delete;
@@ -24,7 +24,7 @@ public:
     // Milliseconds spent in Delay.
     int Slept() const { return slept_; }
 
-private:
+  private:
     int now_;
     int slept_ = 0;
 };

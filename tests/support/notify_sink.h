@@ -9,7 +9,7 @@
 #include "engine/system.h"
 
 class RecordingNotifySink : public TNotifySink {
-public:
+  public:
     RecordingNotifySink() { SetNotifySink(this); }
     ~RecordingNotifySink() override { SetNotifySink(nullptr); }
     RecordingNotifySink(const RecordingNotifySink&) = delete;

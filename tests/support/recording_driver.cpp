@@ -7,7 +7,7 @@ class RecordedFrame : public TImageFrame {};
 }  // namespace
 
 std::unique_ptr<TGraphics> RecordingDriver::CreateGraphics(int width, int height, int depth,
-                                                          int hertz, int flags) {
+                                                           int hertz, int flags) {
     if (refuseGraphics) return nullptr;
     auto g = std::make_unique<TGraphics>();
     g->width = width;
@@ -52,7 +52,9 @@ DrawCall RecordingDriver::Make(DrawCall::Kind kind) const {
     return c;
 }
 
-void RecordingDriver::Cls() { calls.push_back(Make(DrawCall::CLS)); }
+void RecordingDriver::Cls() {
+    calls.push_back(Make(DrawCall::CLS));
+}
 
 void RecordingDriver::Plot(float x, float y) {
     DrawCall c = Make(DrawCall::PLOT);

@@ -36,7 +36,7 @@ struct DrawCall {
 };
 
 class RecordingDriver : public TRender2DDriver {
-public:
+  public:
     // The desktop the driver pretends to run on, and its name (the renderer label reads it).
     explicit RecordingDriver(int desktopW = 1024, int desktopH = 768, std::string name = "OpenGL")
         : desktopW_(desktopW), desktopH_(desktopH), name_(std::move(name)) {}
@@ -63,7 +63,9 @@ public:
     void SetAlpha(float alpha) override { alpha_ = alpha; }
     void SetColor(int r, int g, int b) override { r_ = r, g_ = g, b_ = b; }
     void SetClsColor(int r, int g, int b) override { clsR = r, clsG = g, clsB = b; }
-    void SetViewport(int x, int y, int w, int h) override { vpX_ = x, vpY_ = y, vpW_ = w, vpH_ = h; }
+    void SetViewport(int x, int y, int w, int h) override {
+        vpX_ = x, vpY_ = y, vpW_ = w, vpH_ = h;
+    }
     void SetTransform(float ix, float iy, float jx, float jy) override {
         ix_ = ix, iy_ = iy, jx_ = jx, jy_ = jy;
     }
@@ -87,7 +89,7 @@ public:
     std::vector<DrawCall> Of(DrawCall::Kind kind) const;
     int clsR = 0, clsG = 0, clsB = 0;
 
-private:
+  private:
     DrawCall Make(DrawCall::Kind kind) const;
     int desktopW_, desktopH_;
     std::string name_;

@@ -12,6 +12,10 @@
 #endif
 
 int main(int argc, char** argv) {
+    // Sound and GL tests leave worker threads running; a death test forked from a threaded
+    // process can hang, so every death test re-executes the binary instead. Set before the
+    // command line is read, so --gtest_death_test_style still has the last word.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
 #if defined(__SANITIZE_ADDRESS__)

@@ -53,8 +53,8 @@ void Palette::Define(char c, std::uint32_t rgba, const std::string& where) {
     auto u = static_cast<unsigned char>(c);
     if (c == kTransparent || c == ';' || u <= ' ' || u >= 127)
         throw ArtError(where + ": '" + std::string(1, c) + "' cannot name a colour");
-    if (colours_[u]) throw ArtError(where + ": colour character '" + std::string(1, c) +
-                                    "' is defined twice");
+    if (colours_[u])
+        throw ArtError(where + ": colour character '" + std::string(1, c) + "' is defined twice");
     colours_[u] = rgba;
 }
 
@@ -141,8 +141,8 @@ std::vector<ArtFrame> ParseArt(const std::string& text, const std::string& file,
             for (std::size_t col = 0; col < r.size(); ++col) {
                 auto colour = palette.Colour(r[col]);
                 if (!colour)
-                    throw ArtError(At(file, li) + ": column " + std::to_string(col + 1) +
-                                   ": '" + std::string(1, r[col]) + "' is not in the palette");
+                    throw ArtError(At(file, li) + ": column " + std::to_string(col + 1) + ": '" +
+                                   std::string(1, r[col]) + "' is not in the palette");
                 frame.rgba.push_back(*colour);
             }
         }

@@ -10,21 +10,21 @@
 
 // Any problem with the sources; the message names the file and line.
 class ArtError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Maps one printable character to one colour; '.' is always transparent and ';' is kept for
 // comments, so an extra grid row can never pass for a comment.
 class Palette {
-public:
+  public:
     static constexpr char kTransparent = '.';
     // Packed 0xRRGGBBAA; nullopt for a character the palette does not know.
     std::optional<std::uint32_t> Colour(char c) const;
     void Define(char c, std::uint32_t rgba, const std::string& where);
     std::size_t Size() const;
 
-private:
+  private:
     std::array<std::optional<std::uint32_t>, 128> colours_{};
 };
 

@@ -6,22 +6,14 @@
 
 const std::vector<AtlasRegion>& AtlasRegions() {
     static const std::vector<AtlasRegion> regions = {
-        {"border3", 2, 396, 60, 60, 20, 20, 2},
-        {"e_chase_skull", 2, 458, 60, 20, 20, 20, 2},
-        {"bitmapfonts", 2, 2, 384, 252, 12, 12, 2},
-        {"title_gfx", 244, 274, 256, 104, 256, 104, 0},
-        {"tiles", 244, 380, 240, 120, 20, 20, 2},
-        {"e_crab", 2, 480, 60, 20, 20, 20, 2},
-        {"player", 64, 396, 160, 20, 20, 20, 2},
-        {"goldcoin", 388, 190, 80, 20, 20, 20, 2},
-        {"e_bat", 388, 146, 80, 20, 20, 20, 2},
-        {"border1", 388, 212, 60, 60, 20, 20, 2},
-        {"e_spider", 64, 480, 60, 20, 20, 20, 2},
-        {"poof", 388, 2, 120, 20, 20, 20, 2},
-        {"gems", 388, 24, 80, 120, 20, 20, 2},
-        {"border4", 64, 418, 60, 60, 20, 20, 2},
-        {"e_bones", 388, 168, 80, 20, 20, 20, 2},
-        {"border2", 450, 212, 60, 60, 20, 20, 2},
+        {"border3", 2, 396, 60, 60, 20, 20, 2},     {"e_chase_skull", 2, 458, 60, 20, 20, 20, 2},
+        {"bitmapfonts", 2, 2, 384, 252, 12, 12, 2}, {"title_gfx", 244, 274, 256, 104, 256, 104, 0},
+        {"tiles", 244, 380, 240, 120, 20, 20, 2},   {"e_crab", 2, 480, 60, 20, 20, 20, 2},
+        {"player", 64, 396, 160, 20, 20, 20, 2},    {"goldcoin", 388, 190, 80, 20, 20, 20, 2},
+        {"e_bat", 388, 146, 80, 20, 20, 20, 2},     {"border1", 388, 212, 60, 60, 20, 20, 2},
+        {"e_spider", 64, 480, 60, 20, 20, 20, 2},   {"poof", 388, 2, 120, 20, 20, 20, 2},
+        {"gems", 388, 24, 80, 120, 20, 20, 2},      {"border4", 64, 418, 60, 60, 20, 20, 2},
+        {"e_bones", 388, 168, 80, 20, 20, 20, 2},   {"border2", 450, 212, 60, 60, 20, 20, 2},
         {"items", 2, 274, 240, 120, 20, 20, 2},
     };
     return regions;
@@ -40,7 +32,7 @@ std::optional<GridSize> RegionGridSize(const std::string& name) {
 }
 
 GlyphLimit GlyphLimitOf(int style) {
-    if (style == 6) return {6, 6};               // the small menu face
+    if (style == 6) return {6, 6};                // the small menu face
     if (style == 1 || style == 5) return {7, 8};  // the 7-pixel advance faces
     return {8, 8};
 }
@@ -59,9 +51,9 @@ void CheckGlyph(const ArtFrame& f) {
             if (c != kWhite)
                 throw ArtError(f.where + ": font glyphs must be white, so the game can tint them");
             if (x >= limit.columns || y >= limit.rows)
-                throw ArtError(f.where + ": style " + std::to_string(style) + " glyphs must fit in " +
-                               std::to_string(limit.columns) + " x " + std::to_string(limit.rows) +
-                               " pixels");
+                throw ArtError(f.where + ": style " + std::to_string(style) +
+                               " glyphs must fit in " + std::to_string(limit.columns) + " x " +
+                               std::to_string(limit.rows) + " pixels");
         }
     }
 }

@@ -38,7 +38,9 @@ GlyphLimit GlyphLimitOf(int style);
 
 struct Page {
     std::vector<std::uint32_t> rgba = std::vector<std::uint32_t>(kPageSize * kPageSize, 0u);
-    std::uint32_t At(int x, int y) const { return rgba[static_cast<std::size_t>(y) * kPageSize + x]; }
+    std::uint32_t At(int x, int y) const {
+        return rgba[static_cast<std::size_t>(y) * kPageSize + x];
+    }
 };
 
 // Places every frame in its cell. Throws ArtError for a frame given twice, a missing glyph or a

@@ -45,11 +45,16 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         std::string key = argv[i];
         if (i + 1 >= argc) return false;
         std::string value = argv[++i];
-        if (key == "--art") o.art = value;
-        else if (key == "--png") o.png = value;
-        else if (key == "--txt") o.txt = value;
-        else if (key == "--font-inc") o.fontInc = value;
-        else return false;
+        if (key == "--art")
+            o.art = value;
+        else if (key == "--png")
+            o.png = value;
+        else if (key == "--txt")
+            o.txt = value;
+        else if (key == "--font-inc")
+            o.fontInc = value;
+        else
+            return false;
     }
     return !o.art.empty() && !o.png.empty() && !o.txt.empty() && !o.fontInc.empty();
 }

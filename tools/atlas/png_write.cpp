@@ -27,13 +27,14 @@ std::string WritePagePNG(const Page& page, const std::string& path) {
         bytes[i * 4 + 3] = static_cast<png_byte>(c);
     }
     std::vector<png_bytep> rows(kPageSize);
-    for (int y = 0; y < kPageSize; ++y) rows[y] = bytes.data() + static_cast<std::size_t>(y) * kPageSize * 4;
+    for (int y = 0; y < kPageSize; ++y)
+        rows[y] = bytes.data() + static_cast<std::size_t>(y) * kPageSize * 4;
 
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return "cannot open " + path + " for writing";
     std::string reason;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &reason, OnPngError,
-                                              OnPngWarning);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &reason, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, nullptr);

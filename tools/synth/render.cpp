@@ -14,7 +14,7 @@ constexpr int kControlBlock = 16;
 
 // Small deterministic generator for noise voices; each voice gets its own stream.
 class Noise {
-public:
+  public:
     explicit Noise(std::uint32_t seed) : state_(seed ? seed : 0x9e3779b9u) {}
     double Next() {
         state_ ^= state_ << 13;
@@ -23,7 +23,7 @@ public:
         return static_cast<double>(state_) / 2147483648.0 - 1.0;
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
@@ -99,7 +99,7 @@ struct Envelope {
 
 // Zero-delay-feedback state-variable low-pass: stays stable when the cutoff sweeps quickly.
 class LowPass {
-public:
+  public:
     void Tune(double cutoff, double resonance, double rate) {
         double g = std::tan(std::numbers::pi * cutoff / rate);
         double k = 1.0 / resonance;
@@ -116,7 +116,7 @@ public:
         return v2;
     }
 
-private:
+  private:
     double a1_ = 0, a2_ = 0, a3_ = 0, ic1_ = 0, ic2_ = 0;
 };
 
@@ -312,7 +312,8 @@ Pcm Render(const Song& song) {
     for (std::size_t i = 0; i < static_cast<std::size_t>(frames); ++i) {
         for (std::size_t c = 0; c < channels; ++c) {
             double v = std::round(mix[c][i] * gain * 32767.0);
-            pcm.samples[i * channels + c] = static_cast<std::int16_t>(std::clamp(v, -32767.0, 32767.0));
+            pcm.samples[i * channels + c] =
+                static_cast<std::int16_t>(std::clamp(v, -32767.0, 32767.0));
         }
     }
     return pcm;

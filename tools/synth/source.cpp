@@ -51,7 +51,9 @@ std::vector<Line> SplitLines(const std::string& text) {
     return lines;
 }
 
-[[noreturn]] void Fail(int line, const std::string& message) { throw SourceError(line, message); }
+[[noreturn]] void Fail(int line, const std::string& message) {
+    throw SourceError(line, message);
+}
 
 double Number(int line, const std::string& word, double lo, double hi, const char* what) {
     double value = 0.0;
@@ -124,10 +126,10 @@ struct Section {
 };
 
 class Parser {
-public:
+  public:
     Song Parse(const std::string& text);
 
-private:
+  private:
     void Global(const Line& line);
     void InstrumentLine(Instrument& inst, const Line& line);
     void PatternLine(Pattern& pattern, const Line& line);
@@ -296,7 +298,8 @@ void Parser::PatternLine(Pattern& pattern, const Line& line) {
         // A line opening with a bar line carries on the voice above it.
         if (pattern.voices.empty()) Fail(line.number, "a continued line needs a voice above it");
     } else {
-        pattern.voices.push_back(Voice{FindInstrument(line.number, line.words[0]), line.number, {}});
+        pattern.voices.push_back(
+            Voice{FindInstrument(line.number, line.words[0]), line.number, {}});
         first = 1;
     }
     auto& tokens = pattern.voices.back().tokens;
@@ -318,8 +321,7 @@ void Parser::BuildPattern(Pattern& pattern) {
             if (t == "|") {
                 if (bar > 0 && step % bar != 0) {
                     std::ostringstream m;
-                    m << "bar line after " << step << " steps, not on a bar (" << bar
-                      << " steps)";
+                    m << "bar line after " << step << " steps, not on a bar (" << bar << " steps)";
                     Fail(tok.line, m.str());
                 }
                 continue;
@@ -396,7 +398,8 @@ void Parser::SectionLine(const Line& line) {
     Section section;
     for (std::size_t i = 2; i < line.words.size(); ++i) {
         auto it = patternIndex_.find(line.words[i]);
-        if (it == patternIndex_.end()) Fail(line.number, "no pattern named '" + line.words[i] + "'");
+        if (it == patternIndex_.end())
+            Fail(line.number, "no pattern named '" + line.words[i] + "'");
         section.patterns.push_back(it->second);
         section.length = std::max(section.length, patterns_[it->second].length);
     }
@@ -487,8 +490,7 @@ Song Parser::Parse(const std::string& text) {
             Global(line);
         }
     }
-    if (instrument || pattern)
-        Fail(blockLine, "block opened here is never closed with 'end'");
+    if (instrument || pattern) Fail(blockLine, "block opened here is never closed with 'end'");
 
     for (std::size_t i = 0; i < layerNames_.size(); ++i) {
         for (const std::string& name : layerNames_[i].second) {
@@ -509,6 +511,8 @@ Song Parser::Parse(const std::string& text) {
 
 }  // namespace
 
-Song ParseSource(const std::string& text) { return Parser().Parse(text); }
+Song ParseSource(const std::string& text) {
+    return Parser().Parse(text);
+}
 
 }  // namespace synth

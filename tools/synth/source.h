@@ -11,12 +11,11 @@ namespace synth {
 
 // A malformed source. `line` is 1-based, 0 when the fault is not tied to one line.
 class SourceError : public std::runtime_error {
-public:
-    SourceError(int line, const std::string& message)
-        : std::runtime_error(message), line_(line) {}
+  public:
+    SourceError(int line, const std::string& message) : std::runtime_error(message), line_(line) {}
     int Line() const { return line_; }
 
-private:
+  private:
     int line_;
 };
 
@@ -32,21 +31,21 @@ struct Instrument {
     double sustain = 0.7;
     double release = 0.05;
     double volume = 0.5;
-    double pan = 0.0;  // -1 left .. +1 right
+    double pan = 0.0;   // -1 left .. +1 right
     int baseNote = 60;  // what an `x` hit plays
     // Pitch movement, in semitones.
-    double slideSemis = 0.0, slideTime = 0.0;      // straight line away from the note
-    double dropSemis = 0.0, dropTime = 0.0;        // starts off the note and settles onto it
+    double slideSemis = 0.0, slideTime = 0.0;  // straight line away from the note
+    double dropSemis = 0.0, dropTime = 0.0;    // starts off the note and settles onto it
     double vibratoRate = 0.0, vibratoDepth = 0.0, vibratoDelay = 0.0;
     std::vector<double> arpeggio;  // offsets cycled at arpeggioRate
     double arpeggioRate = 0.0;
-    double glide = 0.0;     // seconds to slide from the previous note when tied to it
+    double glide = 0.0;        // seconds to slide from the previous note when tied to it
     double detuneCents = 0.0;  // a second oscillator this far above, for thickness
     // Filters (0 = off). The low-pass cutoff may open by filterEnvOctaves and close again.
     double lowpass = 0.0, resonance = 0.707;
     double filterEnvOctaves = 0.0, filterEnvTime = 0.0;
     double highpass = 0.0;
-    double echo = 0.0;  // send level into the song's delay
+    double echo = 0.0;        // send level into the song's delay
     std::vector<int> layers;  // other instruments struck together with this one
 };
 

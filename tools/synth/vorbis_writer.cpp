@@ -13,7 +13,7 @@ constexpr int kChunkFrames = 4096;
 
 // Owns the libvorbis and libogg state so every exit path releases it.
 class Encoder {
-public:
+  public:
     Encoder(int channels, int rate, double quality) {
         vorbis_info_init(&info_);
         if (vorbis_encode_init_vbr(&info_, channels, rate, static_cast<float>(quality)) != 0) {
@@ -49,7 +49,8 @@ public:
     void Write(const Pcm& pcm) {
         const int channels = pcm.channels;
         for (std::int64_t at = 0; at < pcm.frames; at += kChunkFrames) {
-            const int count = static_cast<int>(std::min<std::int64_t>(kChunkFrames, pcm.frames - at));
+            const int count =
+                static_cast<int>(std::min<std::int64_t>(kChunkFrames, pcm.frames - at));
             float** buffer = vorbis_analysis_buffer(&dsp_, count);
             for (int i = 0; i < count; ++i) {
                 const std::size_t base = static_cast<std::size_t>(at + i) * channels;
@@ -65,7 +66,7 @@ public:
 
     std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 
-private:
+  private:
     void Append(const ogg_page& page) {
         bytes_.insert(bytes_.end(), page.header, page.header + page.header_len);
         bytes_.insert(bytes_.end(), page.body, page.body + page.body_len);
