@@ -3,6 +3,7 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "shell/display.h"
+#include "support/fake_input.h"
 #include "support/manual_clock.h"
 #include "support/notify_sink.h"
 #include "support/recording_driver.h"
@@ -28,12 +29,7 @@ class DisplayTest : public ::testing::Test {
         VirtualGfx::currentVG.reset();
         ResetInput();
     }
-    void MouseAt(int x, int y) {
-        InputEvent e{InputEvent::MOUSE_MOVE};
-        e.x = x;
-        e.y = y;
-        PostInputEvent(e);
-    }
+    void MouseAt(int x, int y) { MouseToWindow(x, y); }
     ManualClock clock;
     std::unique_ptr<RecordingDriver> driver;
     DisplayClass d;

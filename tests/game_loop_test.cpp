@@ -122,7 +122,6 @@ TEST(GameLoopTest, A144HertzDisplayStillRunsAtSixtyFramesASecond) {
 
 TEST(GameLoopTest, ScanLinesDarkenEveryVirtualRowInBlackAtAlpha022) {
     Harness h;
-    h.driver.Clear();
     h.RunFrames(1);
     auto lines = h.driver.Of(DrawCall::LINE);
     ASSERT_EQ(lines.size(), 192u);
@@ -143,7 +142,6 @@ TEST(GameLoopTest, ScanLinesDarkenEveryVirtualRowInBlackAtAlpha022) {
     EXPECT_FLOAT_EQ(GetAlpha(), 1);
 
     cfgScanLines = 0;
-    h.driver.Clear();
     h.RunFrames(1);
     EXPECT_TRUE(h.driver.Of(DrawCall::LINE).empty());
 }

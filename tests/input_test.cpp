@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input.h"
+#include "support/fake_input.h"
 #include "support/manual_clock.h"
 
 namespace {
@@ -111,28 +112,9 @@ TEST_F(InputTest, CloseRequestIsReportedOnce) {
     EXPECT_EQ(AppTerminate(), 0);
 }
 
-class FakeJoystick : public TJoystickDevice {
-  public:
-    std::uint32_t buttons = 0;
-    float axes[6] = {};
-    float hat = -1;
-    int reads = 0;
-    std::uint32_t Buttons() override {
-        ++reads;
-        return buttons;
-    }
-    float Axis(int i) override { return axes[i]; }
-    float Hat() override { return hat; }
-};
-
 class JoystickTest : public InputTest {
   protected:
-    FakeJoystick* Attach(int id) {
-        auto dev = std::make_unique<FakeJoystick>();
-        FakeJoystick* raw = dev.get();
-        AttachJoystick(id, std::move(dev));
-        return raw;
-    }
+    FakeJoystick* Attach(int id) { return &AttachFakeJoystick(id); }
     ManualClock clock{5000};
 };
 

@@ -28,7 +28,6 @@ TEST_F(IntroScreenTest, ThirtyFiveStripesAndTheTextsOfThePanel) {
         EXPECT_LE(bar->Y, 2);
     }
     EXPECT_EQ(gameFont->fntStyle, 6);
-    h.driver.Clear();
     h.RunFrames(1);
     auto rects = h.driver.Of(DrawCall::RECT);
     ASSERT_GE(rects.size(), 37u);
@@ -59,11 +58,9 @@ TEST_F(IntroScreenTest, DarkAfterSixSecondsTitleOnTheFirstTickAfterSixAndAHalf) 
     const int start = Intro().DarkTime - 6000;
     // A frame is drawn at the time the previous one ended, up to 17 ms before the next.
     while (GameMilliSecs() < start + 5980) h.RunFrames(1);
-    h.driver.Clear();
     h.RunFrames(1);
     EXPECT_FALSE(h.driver.Of(DrawCall::RECT).empty());
     while (GameMilliSecs() < start + 6000) h.RunFrames(1);
-    h.driver.Clear();
     h.RunFrames(1);
     EXPECT_TRUE(h.driver.Of(DrawCall::RECT).empty());  // only the scan lines and the label
     while (GameMilliSecs() <= start + 6500) {
@@ -98,7 +95,6 @@ TEST_F(IntroScreenTest, AKeyHeldFromBeforeTheScreenDoesNotSkipIt) {
 }
 
 TEST_F(IntroScreenTest, RendererLabelReadsGLInTheTopLeftOnEveryFrame) {
-    h.driver.Clear();
     h.RunFrames(1);
     auto frames = h.driver.Of(DrawCall::FRAME);
     ASSERT_GE(frames.size(), 2u);

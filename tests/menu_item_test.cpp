@@ -6,6 +6,7 @@
 #include "shell/settings.h"
 #include "shell/sfx.h"
 #include "support/audio_recording_driver.h"
+#include "support/fake_input.h"
 #include "support/harness.h"
 #include "support/manual_clock.h"
 #include "toolkit/bitmap_font.h"
@@ -88,16 +89,6 @@ TEST_F(MenuItemRender, MeasuresInTheCurrentStyleAndSetTextKeepsTheBox) {
     EXPECT_EQ(Glyphs().size(), 17u);
 }
 
-class FakeStick : public TJoystickDevice {
-  public:
-    std::uint32_t buttons = 0;
-    float x = 0;
-    float y = 0;
-    std::uint32_t Buttons() override { return buttons; }
-    float Axis(int i) override { return i == 0 ? x : i == 1 ? y : 0; }
-    float Hat() override { return -1; }
-};
-
 class MenuInput : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -118,20 +109,11 @@ class MenuInput : public ::testing::Test {
         ShutdownAudio();
         ResetConfig();
     }
-    FakeStick* Attach() {
-        auto dev = std::make_unique<FakeStick>();
-        FakeStick* raw = dev.get();
-        AttachJoystick(1, std::move(dev));
-        return raw;
-    }
+    FakeJoystick* Attach() { return &AttachFakeJoystick(1); }
     // A new menu tick: the joystick is sampled again and the latch re-armed if centred.
     void Tick() {
         clock_.Advance(17);
         TMenuItem::Update();
-    }
-    static void Key(int key) {
-        PostInputEvent({InputEvent::KEY_DOWN, key});
-        PostInputEvent({InputEvent::KEY_UP, key});
     }
     // The names of the sounds played since the last call.
     std::vector<std::string> Played() {
@@ -151,22 +133,22 @@ class MenuInput : public ::testing::Test {
 
 TEST_F(MenuInput, FixedKeysMoveAndConfirmWithTheirSounds) {
     Tick();
-    Key(vk::UP);
-    Key(vk::LEFT);
+    TapKey(vk::UP);
+    TapKey(vk::LEFT);
     EXPECT_EQ(TMenuItem::Up(), 1);
     EXPECT_EQ(TMenuItem::Up(), 0);
     EXPECT_EQ(TMenuItem::Down(), 0);
     EXPECT_EQ(TMenuItem::Left(), 1);
     EXPECT_EQ(TMenuItem::Right(), 0);
-    Key(vk::DOWN);
-    Key(vk::RIGHT);
+    TapKey(vk::DOWN);
+    TapKey(vk::RIGHT);
     EXPECT_EQ(TMenuItem::Down(), 1);
     EXPECT_EQ(TMenuItem::Right(), 1);
     EXPECT_EQ(Played(), (Names{"ui1", "ui1", "ui1", "ui1"}));
 
     // Space and enter in one tick: space answers, enter is still waiting for the next call.
-    Key(vk::SPACE);
-    Key(vk::ENTER);
+    TapKey(vk::SPACE);
+    TapKey(vk::ENTER);
     EXPECT_EQ(TMenuItem::Press(), 1);
     EXPECT_EQ(TMenuItem::Press(), 1);
     EXPECT_EQ(TMenuItem::Press(), 0);
@@ -174,14 +156,14 @@ TEST_F(MenuInput, FixedKeysMoveAndConfirmWithTheirSounds) {
 
     // The player's own bindings play no part in menus.
     cfgKeysAction = vk::A;
-    Key(vk::A);
+    TapKey(vk::A);
     EXPECT_EQ(TMenuItem::Press(), 0);
     EXPECT_TRUE(Played().empty());
 }
 
 TEST_F(MenuInput, HeldStickMovesOnceUntilItIsCentredAgain) {
-    FakeStick* stick = Attach();
-    stick->y = -1;
+    FakeJoystick* stick = Attach();
+    stick->axes[1] = -1;
     Tick();
     EXPECT_EQ(TMenuItem::Up(), 1);
     EXPECT_EQ(TMenuItem::joyLatched, 1);
@@ -191,57 +173,57 @@ TEST_F(MenuInput, HeldStickMovesOnceUntilItIsCentredAgain) {
         EXPECT_EQ(TMenuItem::Up(), 0);
     }
     // Swinging straight to another edge without passing the centre moves nothing either.
-    stick->y = 0;
-    stick->x = 1;
+    stick->axes[1] = 0;
+    stick->axes[0] = 1;
     Tick();
     EXPECT_EQ(TMenuItem::Right(), 0);
     EXPECT_TRUE(Played().empty());
     // The keyboard is never latched.
-    Key(vk::DOWN);
+    TapKey(vk::DOWN);
     EXPECT_EQ(TMenuItem::Down(), 1);
 
-    stick->x = 0;
+    stick->axes[0] = 0;
     Tick();
     EXPECT_EQ(TMenuItem::joyLatched, 0);
     EXPECT_EQ(TMenuItem::Up(), 0);
-    stick->y = 1;
+    stick->axes[1] = 1;
     Tick();
     EXPECT_EQ(TMenuItem::Up(), 0);
     EXPECT_EQ(TMenuItem::Down(), 1);
-    stick->y = 0;
-    stick->x = -1;
+    stick->axes[1] = 0;
+    stick->axes[0] = -1;
     Tick();
     EXPECT_EQ(TMenuItem::Left(), 0);  // still latched: the tick saw the stick off-centre
-    stick->x = 0;
+    stick->axes[0] = 0;
     Tick();
-    stick->x = -1;
+    stick->axes[0] = -1;
     Tick();
     EXPECT_EQ(TMenuItem::Left(), 1);
 }
 
 TEST_F(MenuInput, OnlyFullDeflectionCounts) {
-    FakeStick* stick = Attach();
-    stick->y = -0.9f;
-    stick->x = 0.99f;
+    FakeJoystick* stick = Attach();
+    stick->axes[1] = -0.9f;
+    stick->axes[0] = 0.99f;
     Tick();
     EXPECT_EQ(TMenuItem::Up(), 0);
     EXPECT_EQ(TMenuItem::Right(), 0);
     EXPECT_TRUE(Played().empty());
 
     // 0.9 is the centre for the latch too.
-    stick->y = 1;
+    stick->axes[1] = 1;
     Tick();
     EXPECT_EQ(TMenuItem::Down(), 1);
-    stick->y = 0.9f;
+    stick->axes[1] = 0.9f;
     Tick();
     EXPECT_EQ(TMenuItem::joyLatched, 0);
-    stick->y = 1;
+    stick->axes[1] = 1;
     Tick();
     EXPECT_EQ(TMenuItem::Down(), 1);
 }
 
 TEST_F(MenuInput, ButtonZeroConfirmsSilentlyTheActionButtonWithSound) {
-    FakeStick* stick = Attach();
+    FakeJoystick* stick = Attach();
     cfgJoyAction = 3;
     Tick();
     stick->buttons = 1u << 0;
@@ -275,7 +257,7 @@ TEST_F(MenuInput, WithoutAJoystickOnlyTheKeysWork) {
     EXPECT_EQ(TMenuItem::Up(), 0);
     EXPECT_EQ(TMenuItem::Press(), 0);
     TMenuItem::joyLatched = 1;
-    Key(vk::UP);
+    TapKey(vk::UP);
     EXPECT_EQ(TMenuItem::Up(), 1);
     // A latch taken earlier is let go once no stick reads off-centre.
     Tick();

@@ -5,6 +5,7 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "shell/display.h"
+#include "support/fake_input.h"
 #include "support/harness.h"
 #include "toolkit/bitmap_font.h"
 #include "toolkit/ui_gadget.h"
@@ -22,21 +23,11 @@ class Gadget : public ::testing::Test {
     }
     void TearDown() override { UIGadget::Reset(); }
     // The middle of virtual pixel (vx, vy).
-    static void MoveTo(int vx, int vy) {
-        InputEvent e{InputEvent::MOUSE_MOVE};
-        e.x = vx * 4 + 2;
-        e.y = vy * 4 + 2;
-        PostInputEvent(e);
-    }
-    static void Down() { PostInputEvent({InputEvent::MOUSE_DOWN, 1}); }
-    static void Up() { PostInputEvent({InputEvent::MOUSE_UP, 1}); }
-    static void Key(int key) {
-        PostInputEvent({InputEvent::KEY_DOWN, key});
-        PostInputEvent({InputEvent::KEY_UP, key});
-    }
-    static void Type(const std::string& text) {
-        for (unsigned char c : text) PostInputEvent({InputEvent::CHAR, c});
-    }
+    static void MoveTo(int vx, int vy) { MouseToVirtual(vx, vy); }
+    static void Down() { MousePress(); }
+    static void Up() { MouseRelease(); }
+    static void Key(int key) { TapKey(key); }
+    static void Type(const std::string& text) { TypeText(text); }
     // Press and release on (vx, vy), one Update for each.
     static int Click(UIGadget& g, int vx, int vy) {
         MoveTo(vx, vy);

@@ -1,12 +1,15 @@
 #include "shell/game.h"
 
+#include "actors/enemy.h"
+#include "actors/player.h"
 #include "engine/audio.h"
 #include "engine/gl_driver.h"
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
-#include "screens/screen_intro_load.h"
+#include "screens/screen_table.h"
+#include "screens/screen_title.h"
 #include "shell/display.h"
 #include "shell/embedded_assets.h"
 #include "shell/image.h"
@@ -17,7 +20,10 @@
 #include "toolkit/anim.h"
 #include "toolkit/atlas.h"
 #include "toolkit/bitmap_font.h"
+#include "toolkit/menu_item.h"
 #include "toolkit/tween.h"
+#include "world/stage_actual.h"
+#include "world/stage_store.h"
 
 std::unique_ptr<GameClass> game;
 
@@ -30,12 +36,6 @@ constexpr int kVirtualHeight = 192;
 void InitClassData() {
     InitTweenEquations();
     SFX::Load();
-}
-
-// Which screen object serves each name; screens still to be built are plain base screens.
-std::unique_ptr<BaseScreenClass> MakeScreen(const std::string& name) {
-    if (name == "screen_introload") return std::make_unique<ScreenIntroLoad>();
-    return std::make_unique<BaseScreenClass>();
 }
 
 // The renderer in use, top-left on every screen, above the scan lines. Drawn in the clear 8 x 8
@@ -70,10 +70,7 @@ std::string RendererLabel() {
 }
 
 void GameClass::Begin() {
-    const char* names[] = {"screen_stage_play", "screen_stage_ready", "screen_titlescreen",
-                           "screen_ending",     "screen_introload",   "screen_config",
-                           "screen_controls",   "screen_pause",       "screen_ctrl_config"};
-    for (const char* name : names) screenManager->Add(name, MakeScreen(name));
+    for (const ScreenEntry& screen : GameScreens()) screenManager->Add(screen.name, screen.make());
     screenManager->Show("screen_introload");
 }
 
@@ -157,6 +154,12 @@ void MainLoop() {
 void ShutdownGame() {
     EndGraphics();
     screenManager.reset();
+    StageActual::Reset();
+    StageStore::Reset();
+    Player::Reset();
+    TitleSpider::Reset();
+    TEnemyPoof::poofSoundPlayed = 0;
+    TMenuItem::Reset();
     Image::Reset();
     atlasFile.reset();
     SFX::Reset();

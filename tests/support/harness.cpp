@@ -3,22 +3,86 @@
 #include <stdlib.h>
 
 #include <fstream>
+#include <utility>
 
+#include "actors/player.h"
 #include "engine/input.h"
+#include "engine/random.h"
 #include "engine/render2d.h"
+#include "engine/stream.h"
 #include "shell/game.h"
+#include "shell/image.h"
 #include "shell/screen_manager.h"
+#include "shell/sfx.h"
+#include "support/audio_recording_driver.h"
+#include "support/fake_input.h"
 #include "toolkit/anim.h"
+#include "toolkit/bitmap_font.h"
+#include "world/stage_actual.h"
+
+namespace {
+const std::pair<const char*, int> kDefaultSettings[] = {
+    {"Music", 2},       {"Sound", 1},       {"ScanLines", 1},    {"Fullscreen", 1},
+    {"Keys Left", 65},  {"Keys Right", 68}, {"Keys Action", 32}, {"Keys Pause", 27},
+    {"Joy Action", 0},  {"Joy Pause", 7},   {"Player Lives", 3}, {"Stage Start", 0},
+    {"Stage Final", 4}, {"Stage Time", 25},
+};
+
+// The game's sounds by the names of their files; the fourth stage track by its own name.
+std::vector<std::pair<const TSound*, std::string>> SoundNames() {
+    return {{SFX::Loading.get(), "loading"},
+            {SFX::GemCollect.get(), "gem_collect"},
+            {SFX::EnemyPoof.get(), "enemy_poof"},
+            {SFX::CoinBounce.get(), "coin_bounce"},
+            {SFX::CoinGot.get(), "coin_got"},
+            {SFX::PlayerJump.get(), "player_jump"},
+            {SFX::UI1.get(), "ui1"},
+            {SFX::UI2.get(), "ui2"},
+            {SFX::PlayerDie.get(), "player_die"},
+            {SFX::MusicChase.get(), "music_chase"},
+            {SFX::MusicTrack1.get(), "music_track1"},
+            {SFX::MusicTrack2.get(), "music_track2"},
+            {SFX::MusicTrack3.get(), "music_track3"},
+            {SFX::MusicTrack4.get(), "music_track4"},
+            {SFX::MusicTitle.get(), "music_title"}};
+}
+
+// The glyph frame of the game font drawn from page position (sx, sy), or -1.
+int GlyphAt(float sx, float sy) {
+    if (!Image::Font) return -1;
+    for (const auto& [name, corner] : Image::Font->frameData)
+        if (float(corner[0]) == sx && float(corner[1]) == sy) return std::stoi(name);
+    return -1;
+}
+}  // namespace
+
+std::string SettingsFileWith(const std::map<std::string, int>& values) {
+    std::string file;
+    for (const auto& [key, fallback] : kDefaultSettings) {
+        auto it = values.find(key);
+        file += std::string(key) + "=" +
+                std::to_string(it == values.end() ? fallback : it->second) + "\r\n";
+    }
+    return file;
+}
 
 Harness::Harness(const HarnessOptions& options)
-    : clock(1000), driver(options.desktopWidth, options.desktopHeight) {
+    : clock(1000), driver(options.desktopWidth, options.desktopHeight), files_(options.files) {
     setenv("USERPROFILE", profile.Path().c_str(), 1);
-    if (!options.settingsFile.empty()) {
+    std::string settings = options.settingsFile;
+    if (settings.empty() && !options.settings.empty())
+        settings = SettingsFileWith(options.settings);
+    if (!settings.empty()) {
         std::ofstream out(SettingsPath(), std::ios::binary);
-        out << options.settingsFile;
+        out << settings;
     }
     ResetInput();
     ResetGraphicsState();
+    SeedRnd(options.seed);
+    if (options.recordAudio) audio = &InstallRecordingAudioDriver();
+    // The first registration of a name wins, so these go in before the built-in files.
+    for (const auto& [name, bytes] : files_)
+        RegisterIncbin(name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     StartupOptions startup;
     startup.driver = &driver;
     Startup(startup);
@@ -28,17 +92,21 @@ Harness::~Harness() {
     ShutdownGame();
     SetGraphicsDriver(nullptr);
     ResetGraphicsState();
+    DetachAllJoysticks();
     ResetInput();
     unsetenv("USERPROFILE");
 }
 
 void Harness::RunFrames(int frames) {
-    for (int i = 0; i < frames; ++i) RunFrame();
+    for (int i = 0; i < frames; ++i) {
+        driver.Clear();
+        RunFrame();
+    }
 }
 
 void Harness::RunFor(int ms) {
     int until = GameMilliSecs() + ms;
-    while (GameMilliSecs() < until) RunFrame();
+    while (GameMilliSecs() < until) RunFrames(1);
 }
 
 void Harness::Press(int key) {
@@ -54,10 +122,77 @@ void Harness::Hold(int key, int frames) {
     Release(key);
 }
 
+void Harness::Tap(int key) {
+    Hold(key, 1);
+}
+
 void Harness::Type(const std::string& text) {
-    for (unsigned char c : text) PostInputEvent({InputEvent::CHAR, c});
+    TypeText(text);
 }
 
 std::string Harness::ActiveScreen() const {
     return screenManager ? screenManager->ActiveName() : "";
+}
+
+std::vector<DrawnText> Harness::Texts() const {
+    std::vector<DrawnText> texts;
+    float nextX = 0;
+    for (const DrawCall& c : driver.calls) {
+        if (c.kind != DrawCall::FRAME || c.sw != 8 || c.sh != 8) continue;
+        const int frame = GlyphAt(c.sx, c.sy);
+        if (frame < 0) continue;
+        const int style = frame / 96;
+        const char ch = char(frame % 96 + 32);
+        DrawnText* last = texts.empty() ? nullptr : &texts.back();
+        // A glyph continues the text when it sits one advance on, on the same line and colour.
+        if (!last || last->y != c.Top() || nextX != c.Left() || last->style != style ||
+            last->r != c.r || last->g != c.g || last->b != c.b) {
+            texts.push_back({"", c.Left(), c.Top(), c.r, c.g, c.b, style});
+            last = &texts.back();
+        }
+        last->text += ch;
+        nextX = c.Left() + float(gameFont->widths[std::size_t(style)]);
+    }
+    return texts;
+}
+
+bool Harness::Drew(const std::string& text) const {
+    for (const DrawnText& t : Texts())
+        if (t.text == text) return true;
+    return false;
+}
+
+std::vector<std::string> Harness::Names(const char* op) {
+    std::vector<std::string> names;
+    if (!audio) return names;
+    const auto table = SoundNames();
+    std::size_t& seen = audioSeen_[op[0] == 'p' ? 0 : 1];
+    const auto& calls = audio->Calls();
+    for (; seen < calls.size(); ++seen) {
+        if (calls[seen].op != op) continue;
+        for (const auto& [sound, name] : table)
+            if (sound == calls[seen].sound) names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> Harness::SoundsPlayed() {
+    return Names("play");
+}
+std::vector<std::string> Harness::MusicCued() {
+    return Names("cue");
+}
+
+void Harness::StartGame() {
+    if (ActiveScreen() != "screen_titlescreen") screenManager->Show("screen_titlescreen");
+    Tap(vk::ENTER);
+    RunFor(520);
+    Tap(vk::SPACE);
+}
+
+void Harness::RunUntilPlaying() {
+    for (int i = 0; i < 600; ++i) {
+        if (StageActual::Curtains->Action == TStageCurtins::FIN && Player::Entering == 0) return;
+        RunFrames(1);
+    }
 }

@@ -1,0 +1,68 @@
+#include "screens/screen_pause.h"
+
+#include "engine/input.h"
+#include "engine/render2d.h"
+#include "engine/text.h"
+#include "shell/display.h"
+#include "shell/sfx.h"
+#include "toolkit/bitmap_font.h"
+#include "world/stage_actual.h"
+
+namespace {
+void FlushInput() {
+    FlushKeys();
+    FlushJoy(-1);
+}
+}  // namespace
+
+int ScreenPause::Start() {
+    SFX::PauseMusic();
+    FlushInput();
+    gameFont->SetStyle(6);
+    MenuItems.clear();
+    MenuItems["0"] = TMenuItem::Add(display->Width() / 2, 90, "CONTINUE");
+    MenuItems["1"] = TMenuItem::Add(display->Width() / 2, 102, "END GAME");
+    MenuItems["0"]->Selected = 1;
+    SelectedItemKey = 0;
+    if (StageActual::StageTimer) StageActual::StageTimer->Stop();
+    return 0;
+}
+
+int ScreenPause::Finish() {
+    SFX::ResumeMusic();
+    FlushInput();
+    if (StageActual::StageTimer) StageActual::StageTimer->Resume();
+    return 0;
+}
+
+void ScreenPause::Select(int key) {
+    MenuItems[FromInt(SelectedItemKey)]->Selected = 0;
+    SelectedItemKey = key > 1 ? 0 : key < 0 ? 1 : key;
+    MenuItems[FromInt(SelectedItemKey)]->Selected = 1;
+}
+
+int ScreenPause::Update() {
+    TMenuItem::Update();
+    if (TMenuItem::Down()) {
+        Select(SelectedItemKey + 1);
+    } else if (TMenuItem::Up()) {
+        Select(SelectedItemKey - 1);
+    }
+    if (!TMenuItem::Press()) return 0;
+    FlushInput();
+    if (SelectedItemKey == 0) {
+        screenManager->Show("screen_stage_play");
+    } else {
+        SFX::PlayMusic(9);
+        screenManager->Show("screen_titlescreen");
+    }
+    return 0;
+}
+
+int ScreenPause::Render() {
+    SetColor(202, 202, 0);
+    gameFont->Draw("--- PAUSED ---", display->Width() / 2, 76, TBitMapFont::ALIGN_CENTER);
+    SetColor(255, 255, 255);
+    for (auto& [key, item] : MenuItems) item->Render();
+    return 0;
+}

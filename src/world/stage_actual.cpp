@@ -1,0 +1,243 @@
+#include "world/stage_actual.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+
+#include "actors/death_block.h"
+#include "actors/enemy_kinds.h"
+#include "actors/player.h"
+#include "engine/text.h"
+#include "shell/display.h"
+#include "shell/image.h"
+#include "shell/settings.h"
+#include "shell/sfx.h"
+#include "toolkit/bitmap_font.h"
+#include "world/stage_store.h"
+
+namespace {
+constexpr int kBorderColumns = 14;
+constexpr int kBorderRows = 12;
+constexpr int kInside = 4;
+constexpr float kFieldLeft = 32;
+constexpr float kFieldTop = 16;
+constexpr int kThemes = 4;
+
+constexpr std::array<int, 168> MakeBorderMap() {
+    std::array<int, 168> map{};
+    for (int r = 0; r < kBorderRows; ++r) {
+        // Top row 0/1/2, sides 3/4/5, bottom row 6/7/8.
+        const int band = r == 0 ? 0 : r == kBorderRows - 1 ? 6 : 3;
+        for (int c = 0; c < kBorderColumns; ++c) {
+            const int piece = c == 0 ? 0 : c == kBorderColumns - 1 ? 2 : 1;
+            map[static_cast<std::size_t>(r * kBorderColumns + c)] = band + piece;
+        }
+    }
+    return map;
+}
+
+// Milliseconds of a countdown of `seconds`, held inside the int range whatever the settings say.
+int TimerDuration(int seconds) {
+    const long long ms = static_cast<long long>(seconds) * 1000;
+    return ms > INT_MAX ? INT_MAX : ms < INT_MIN ? INT_MIN : static_cast<int>(ms);
+}
+
+// A speed field as a float; a number beyond a float's range is held at its largest value.
+float SpeedField(const std::string& field) {
+    const double v = ToDouble(field);
+    return float(std::clamp(v, double(-FLT_MAX), double(FLT_MAX)));
+}
+
+// The wrap-around twin key of a row: its number plus 700 or 900, as text.
+std::string TwinKey(int row, int offset) {
+    return std::to_string(static_cast<long long>(row) + offset);
+}
+}  // namespace
+
+const std::array<int, 168> StageActual::BorderMap = MakeBorderMap();
+
+void StageActual::Init() {
+    Curtains = std::make_unique<TStageCurtins>();
+    FinalStage = cfgStageFinal;
+    StageTime = cfgStageTime;
+}
+
+void StageActual::Load() {
+    const std::vector<std::string> pieces = StageStore::GetStageString(StageNumber);
+    const std::vector<std::string> tiles = Split(PieceOr(pieces, 0), "/");
+    const std::vector<std::string> entities = Split(PieceOr(pieces, 1), "/");
+    Theme = ToInt(PieceOr(pieces, 2));
+    Tiles.clear();
+    Gems.clear();
+    state_.GemsGone.clear();
+    Enemies.clear();
+    GoldCoin = nullptr;
+    ChaseSkull = nullptr;
+    CoinReleased = 0;
+    LoadTiles(tiles);
+    LoadEntities(entities);
+    ChaseSkull = TChaseSkull::Add(0, -1);
+    StageTimer = CreateTween(tweenLinear.get(), float(StageTime), 0, TimerDuration(StageTime));
+    // Shows the full time and waits: the player starts it once he has walked in.
+    StageTimer->Start();
+    StageTimer->Update();
+    StageTimer->Stop();
+    Player::MoveTo(-16, 128);
+}
+
+void StageActual::LoadTiles(const std::vector<std::string>& records) {
+    // Every record ends in "/", so the last piece is the empty rest and is never a record.
+    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
+        const std::vector<std::string> f = Split(records[i], ",");
+        const int x = ToInt(PieceOr(f, 0));
+        const int y = ToInt(PieceOr(f, 1));
+        const int frame = ToInt(PieceOr(f, 2));
+        const std::string& key = PieceOr(f, 3);
+        if (frame >= 60 && frame <= 71) {
+            Tiles[key] = TWorldTile::Add(float(x), y, key, frame, 1);
+            continue;
+        }
+        Tiles[key] = TWorldTile::Add(float(x), y, key, frame, 0);
+        // Invisible twins past the far edge stop a player who wraps round into a wall.
+        if (x == TILESWIDE - 1)
+            Tiles[TwinKey(y, 900)] = TWorldTile::Add(-1.5f, y, TwinKey(y, 900), 7, 0);
+        if (x == 0) Tiles[TwinKey(y, 700)] = TWorldTile::Add(12.5f, y, TwinKey(y, 700), 7, 0);
+    }
+}
+
+void StageActual::LoadEntities(const std::vector<std::string>& records) {
+    for (std::size_t i = 0; i + 1 < records.size(); ++i) AddEntity(Split(records[i], ","));
+}
+
+void StageActual::AddEntity(const std::vector<std::string>& f) {
+    const int x = ToInt(PieceOr(f, 0));
+    const int y = ToInt(PieceOr(f, 1));
+    const int type = ToInt(PieceOr(f, 2));
+    const std::string& key = PieceOr(f, 3);
+    if (type >= 0 && type <= 5) {
+        Gems[key] = TGem::Add(x, y, key, type);
+    } else if (type >= 12 && type <= 16) {
+        Enemies.push_back(TDeathBlock::Add(x, y, type));
+    } else if (PatrolFactory make = PatrolFactoryFor(type)) {
+        Enemies.push_back(
+            make(x, y, SpeedField(PieceOr(f, 5)), ToInt(PieceOr(f, 6)), ToInt(PieceOr(f, 7))));
+    } else if (type == 36) {
+        // The coin waits one row above the field; the record's row is not used.
+        GoldCoin = TGoldCoin::Add(x, -1);
+    }
+}
+
+void StageActual::Update() {
+    if (!StageTimer || !Curtains) return;
+    StageTimer->Update();
+    Curtains->Update();
+    if (Curtains->Action != TStageCurtins::FIN) return;
+    if (StageTimer->Value() == 0 && ChaseSkull) ChaseSkull->Activate();
+    Player::Update();
+    if (Player::Dying == 0) UpdateActors();
+    if (AllGemsCollected() && CoinReleased == 0) {
+        ReleaseCoin();
+    } else if (CoinReleased == 1 && GoldCoin && GoldCoin->Got) {
+        Won();
+    }
+}
+
+void StageActual::UpdateActors() {
+    // A gem that has flown away leaves the table inside its own Update: step past it first.
+    for (auto it = Gems.begin(); it != Gems.end();) {
+        TGem* gem = it->second.get();
+        ++it;
+        gem->Update();
+    }
+    state_.GemsGone.clear();
+    for (auto& enemy : Enemies) enemy->Update();
+    if (ChaseSkull) ChaseSkull->Update();
+    if (GoldCoin) GoldCoin->Update();
+}
+
+void StageActual::ReleaseCoin() {
+    CoinReleased = 1;
+    for (auto& enemy : Enemies) enemy->Defeated();
+    SFX::Play(SFX::EnemyPoof);
+    // A stage without a coin cannot be won; the chase skull ends it instead.
+    if (GoldCoin) GoldCoin->Activate();
+}
+
+void StageActual::Won() {
+    Curtains->Action = TStageCurtins::CLOSE;
+    State = STATE_WON;
+    if (StageNumber < INT_MAX) ++StageNumber;
+    StageTimer->Stop();
+    SFX::StopMusic();
+}
+
+void StageActual::Render() {
+    display->SetOrigin(kFieldLeft, kFieldTop);
+    display->SetViewport(kFieldLeft, kFieldTop, 192, 160);
+    for (auto& [key, tile] : Tiles) tile->Render();
+    for (auto& [key, gem] : Gems) gem->Render();
+    for (auto& enemy : Enemies) enemy->Render();
+    if (GoldCoin) GoldCoin->Render();
+    if (ChaseSkull) ChaseSkull->Render();
+    Player::Render();
+    display->ClearViewPort();
+    DrawBorder();
+    display->SetOrigin(0, 0);
+    RenderStageTime();
+    if (Curtains) Curtains->Render();
+}
+
+int StageActual::AllGemsCollected() {
+    for (auto& [key, gem] : Gems)
+        if (gem->Got == 0) return 0;
+    return 1;
+}
+
+void StageActual::DrawBorder() {
+    // A theme without border art draws no border.
+    if (Theme < 0 || Theme >= kThemes) return;
+    AtlasTile* strip = Image::Borders[static_cast<std::size_t>(Theme)].get();
+    if (!strip) return;
+    for (int r = 0; r < kBorderRows; ++r) {
+        for (int c = 0; c < kBorderColumns; ++c) {
+            const int frame = BorderMap[static_cast<std::size_t>(r * kBorderColumns + c)];
+            if (frame != kInside)
+                strip->Render(float(c * 16 - 16), float(r * 16 - 16), frame, 0, 1, 1);
+        }
+    }
+}
+
+std::string StageActual::StageTimeText() {
+    if (!StageTimer) return "";
+    const float value = StageTimer->Value();
+    if (StageTimer->isActive == 0 && value == 0) return "EEK!";
+    const int seconds = value > 0 ? Int(value) : 0;
+    return (seconds < 10 ? "0" : "") + FromInt(seconds);
+}
+
+void StageActual::RenderStageTime() {
+    const std::string s = StageTimeText();
+    if (s.empty() || !gameFont) return;
+    gameFont->Draw(s, display->Width() / 2, 16, TBitMapFont::ALIGN_CENTER);
+}
+
+void StageActual::RemoveGem(const std::string& key) {
+    auto it = Gems.find(key);
+    if (it == Gems.end()) return;
+    state_.GemsGone.push_back(std::move(it->second));
+    Gems.erase(it);
+}
+
+TWorldTile* StageActual::FirstSolidTile(THitBox& box) {
+    for (auto& [key, tile] : Tiles)
+        if (tile->HitBox && box.Overlaps(*tile->HitBox)) return tile.get();
+    return nullptr;
+}
+
+void StageActual::PlayThemeMusic() {
+    if (Theme >= 0 && Theme < kThemes) SFX::PlayMusic(Theme);
+}
+
+void StageActual::Reset() {
+    state_ = StageActualState{};
+}

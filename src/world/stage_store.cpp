@@ -1,0 +1,29 @@
+#include "world/stage_store.h"
+
+#include "engine/stream.h"
+#include "engine/text.h"
+
+namespace {
+constexpr const char* kStageFile = "incbin::../assets/stage.dat";
+}  // namespace
+
+void StageStore::GetDataFromExtFile() {
+    std::unique_ptr<TStream> in = ReadStream(kStageFile);
+    if (!in) return;
+    while (!in->Eof()) StageData[FromInt(MapCount(StageData))] = in->ReadLine();
+    in->Close();
+}
+
+std::vector<std::string> StageStore::GetStageString(int stageNumber) {
+    auto it = StageData.find(FromInt(stageNumber));
+    return Split(it == StageData.end() ? std::string() : it->second, "&");
+}
+
+void StageStore::Reset() {
+    state_ = StageStoreState{};
+}
+
+const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t index) {
+    static const std::string empty;
+    return index < pieces.size() ? pieces[index] : empty;
+}

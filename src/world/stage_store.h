@@ -1,0 +1,47 @@
+#pragma once
+// The stage file: one stage per line, read once into a table of lines, and handed out one stage
+// at a time cut into its three sections (tile records, entity records, theme).
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The class-level globals of StageStore with their start values, so Reset cannot miss one.
+struct StageStoreState {
+    // Line number as decimal text ("0", "1", ...) -> the text of that line.
+    std::map<std::string, std::string> StageData;
+};
+
+class StageStore {
+    static inline StageStoreState state_;
+
+  public:
+    static inline std::map<std::string, std::string>& StageData = state_.StageData;
+
+    // Reads the embedded stage file into StageData, one entry per line.
+    static void GetDataFromExtFile();
+    // The stage's line split at every "&": three pieces for a well-formed line, one empty piece
+    // for a stage number the file does not hold.
+    static std::vector<std::string> GetStageString(int stageNumber);
+    // Everything back to its start value (tests).
+    static void Reset();
+};
+
+// The number of non-null values of a map: every value for plain values, the set pointers for
+// owning ones.
+template <class Map>
+int MapCount(const Map& map) {
+    int count = 0;
+    for (const auto& [key, value] : map) {
+        if constexpr (requires { value == nullptr; }) {
+            if (value == nullptr) continue;
+        }
+        ++count;
+    }
+    return count;
+}
+
+// Piece `index` of a split record, or the empty text when the record is too short: a hand-edited
+// stage line with missing sections or fields reads the missing ones as empty.
+const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t index);
