@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/pixmap.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -48,13 +49,6 @@ const Region& RegionNamed(const std::string& name) {
     for (const auto& r : kRegions)
         if (name == r.name) return r;
     throw std::runtime_error("no region " + name);
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 const TPixmap& Atlas() {

@@ -10,17 +10,11 @@
 #include "shell/game.h"
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
+#include "support/files.h"
 #include "support/harness.h"
 #include "toolkit/anim.h"
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string SettingsWith(const std::string& fullscreen, const std::string& scanlines = "1") {
     return "Music=2\r\nSound=1\r\nScanLines=" + scanlines + "\r\nFullscreen=" + fullscreen +

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "shell/settings.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -14,13 +15,6 @@ const char kDefaults[] =
     "Music=2\r\nSound=1\r\nScanLines=1\r\nFullscreen=1\r\nKeys Left=65\r\nKeys Right=68\r\n"
     "Keys Action=32\r\nKeys Pause=27\r\nJoy Action=0\r\nJoy Pause=7\r\nPlayer Lives=3\r\n"
     "Stage Start=0\r\nStage Final=4\r\nStage Time=25\r\n";
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void Put(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);

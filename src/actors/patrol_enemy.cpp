@@ -16,16 +16,17 @@ const TPatrolKind kCrab{&Image::Crab, {0, 1, 2, 1}, 125, 2, 3, 3, -3, -3, true, 
 const TPatrolKind kBat{&Image::Bat, {0, 1, 2, 3, 2, 1}, 100, 4, 2, 5, -2, -4,
                        true,        TEnemy::FACE_LEFT};
 
-// A bound `tiles` whole tiles from `from`; huge ranges saturate instead of overflowing.
-int Bound(float from, int tiles) {
-    return Int(double(from) + double(tiles) * 16);
+// A bound `tiles` whole tiles from `from`, counted in doubles: a range of any int (its negation
+// included) saturates instead of overflowing.
+int Bound(float from, double tiles) {
+    return Int(double(from) + tiles * 16);
 }
 }  // namespace
 
 void TPatrolEnemy::Place(int tileX, int tileY, float speed, int before, int after) {
     X = float(tileX) * 16;
     Y = float(tileY) * 16;
-    PointA = Bound(X, -before);
+    PointA = Bound(X, -double(before));
     PointB = Bound(X, after);
     Anim = CreateAnim(kind_.sequence, kind_.frameTime);
     // A random start step, so enemies made together do not move in step.
@@ -100,7 +101,7 @@ std::unique_ptr<TSpider> TSpider::Add(int tileX, int tileY, float speed, int up,
     auto spider = std::make_unique<TSpider>();
     spider->X = float(tileX) * 16;
     spider->Y = float(tileY) * 16;
-    spider->PointA = Bound(spider->Y, -up);
+    spider->PointA = Bound(spider->Y, -double(up));
     spider->PointB = Bound(spider->Y, down);
     spider->Anim = CreateAnim({0, 1, 2, 1}, 100);
     spider->Anim->SetValue(Int(Rnd(0, 3)));

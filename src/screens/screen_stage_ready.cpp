@@ -89,7 +89,7 @@ int ScreenStageReady::Update() {
 
 std::string ScreenStageReady::FormatedStageNumber(int offset) {
     const long long n = static_cast<long long>(StageActual::StageNumber) + 1;
-    if (n < 10) return "0" + std::to_string(n);
+    if (n < 10) return std::string("0").append(std::to_string(n));
     return std::to_string(n - offset);
 }
 
@@ -101,10 +101,12 @@ std::array<std::string, 4> ScreenStageReady::Lines() {
                     "THE RED SKULL OF DEATH IF YOU DAWDLE.", "PRESS ANY KEY TO BEGIN"};
         case StageActual::STATE_WON: {
             const int k = StageActual::StageNumber < StageActual::FinalStage ? 0 : 1;
-            return {"", "STAGE: " + FormatedStageNumber(k), "", "PRESS ANY KEY TO CONTINUE"};
+            return {"", std::string("STAGE: ").append(FormatedStageNumber(k)), "",
+                    "PRESS ANY KEY TO CONTINUE"};
         }
         case StageActual::STATE_LOST:
-            return {"", "STAGE: " + FormatedStageNumber(0), "", "PRESS ANY KEY TO TRY AGAIN"};
+            return {"", std::string("STAGE: ").append(FormatedStageNumber(0)), "",
+                    "PRESS ANY KEY TO TRY AGAIN"};
         case StageActual::STATE_GAMEOVER:
             return {"GAME OVER!", "",
                     "YOU GOT TO STAGE " +
@@ -133,6 +135,7 @@ int ScreenStageReady::Render() {
     if (StageActual::State == StageActual::STATE_GAMEOVER) return 0;
     Image::Player->Render(float(cx - 16), float(base + 32), 0, 0, 1, 1);
     SetColor(0, 255, 255);
-    gameFont->Draw("x" + FromInt(Player::Lives), cx + 8, base + 38, TBitMapFont::ALIGN_CENTER);
+    gameFont->Draw(std::string("x").append(FromInt(Player::Lives)), cx + 8, base + 38,
+                   TBitMapFont::ALIGN_CENTER);
     return 0;
 }

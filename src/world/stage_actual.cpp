@@ -212,7 +212,7 @@ std::string StageActual::StageTimeText() {
     const float value = StageTimer->Value();
     if (StageTimer->isActive == 0 && value == 0) return "EEK!";
     const int seconds = value > 0 ? Int(value) : 0;
-    return (seconds < 10 ? "0" : "") + FromInt(seconds);
+    return std::string(seconds < 10 ? "0" : "").append(FromInt(seconds));
 }
 
 void StageActual::RenderStageTime() {

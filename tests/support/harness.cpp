@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "actors/player.h"
+#include "engine/audio.h"
 #include "engine/input.h"
 #include "engine/random.h"
 #include "engine/render2d.h"
@@ -80,6 +81,7 @@ Harness::Harness(const HarnessOptions& options)
     ResetGraphicsState();
     SeedRnd(options.seed);
     if (options.recordAudio) audio = &InstallRecordingAudioDriver();
+    if (options.silentAudio) SetAudioDriver(CreateNullAudioDriver());
     // The first registration of a name wins, so these go in before the built-in files.
     for (const auto& [name, bytes] : files_)
         RegisterIncbin(name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

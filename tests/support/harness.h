@@ -30,6 +30,8 @@ struct HarnessOptions {
     int seed = 1;
     // Every sound goes to a recording audio driver instead of OpenAL.
     bool recordAudio = false;
+    // Every sound goes to the silent driver instead of OpenAL.
+    bool silentAudio = false;
 };
 
 // One text drawn in the game font: its glyphs in order, where the first one went and its colour.

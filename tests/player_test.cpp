@@ -1,0 +1,262 @@
+// The player: the walk-in, running, jumping, walls, the wrap-around, falling, dying and the
+// controls, on small stages written for each case.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "actors/player.h"
+#include "engine/input.h"
+#include "shell/settings.h"
+#include "support/fake_input.h"
+#include "support/harness.h"
+#include "support/stage_helpers.h"
+#include "toolkit/anim.h"
+#include "world/stage_actual.h"
+
+namespace {
+
+constexpr int kKeyD = 68;
+constexpr int kKeyA = 65;
+
+class PlayerTest : public ::testing::Test {
+  protected:
+    void Play(const std::string& line, const std::map<std::string, int>& settings = {}) {
+        h.reset();
+        h = std::make_unique<Harness>(StageHarnessOptions({line, line}, settings));
+        h->StartGame();
+        h->SoundsPlayed();
+    }
+    void Walk(int key, int frames) { h->Hold(key, frames); }
+    // The frames it takes until `until` holds, at most `limit`.
+    int Frames(const std::function<bool()>& until, int limit = 600) {
+        int n = 0;
+        for (; !until() && n < limit; ++n) h->RunFrames(1);
+        return n;
+    }
+    std::unique_ptr<Harness> h;
+};
+
+TEST_F(PlayerTest, WalksInFromTheLeftInThirtyNineTicksThrowingInputAway) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
+    Frames([] { return StageActual::Curtains->Action != TStageCurtins::OPEN; });
+    EXPECT_FLOAT_EQ(Player::X, -16);
+    Frames([] { return StageActual::Curtains->Action == TStageCurtins::FIN; });
+    // The walk-in starts in the tick the curtains finish opening.
+    EXPECT_NEAR(Player::X, -16 + 1.25f / 1.5f, 1e-4);
+    h->Press(kKeyA);  // held through the walk-in: flushed every tick, it moves nothing
+    int ticks = 1 + Frames([] { return Player::Entering == 0; });
+    h->Release(kKeyA);
+    EXPECT_EQ(ticks, 39);
+    EXPECT_NEAR(Player::X, 16.5f, 1e-3);
+    EXPECT_FLOAT_EQ(Player::Y, 128);
+    EXPECT_EQ(StageActual::StageTimer->isActive, 1);
+    h->RunFrames(5);
+    EXPECT_NEAR(Player::X, 16.5f, 1e-3);
+}
+
+TEST_F(PlayerTest, StandsOnTheFloorAndJumpsThirtyFivePixelsInSixteenTicks) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    h->RunFrames(3);
+    EXPECT_FLOAT_EQ(Player::Y, 128);
+    EXPECT_FLOAT_EQ(Player::YVelocity, 0);  // the feet test zeroes it every tick
+    h->Tap(vk::SPACE);
+    EXPECT_EQ(h->SoundsPlayed(), (std::vector<std::string>{"player_jump"}));
+    float top = Player::Y;
+    int rising = 1;
+    while (Player::YVelocity < 0) {
+        h->RunFrames(1);
+        if (Player::Y < top) {
+            top = Player::Y;
+            ++rising;
+        }
+    }
+    EXPECT_EQ(rising, 16);
+    EXPECT_NEAR(128 - top, 35.5f, 0.05f);
+    Frames([] { return Player::YVelocity == 0; });
+    EXPECT_FLOAT_EQ(Player::Y, 128);
+}
+
+TEST_F(PlayerTest, AWallStopsHimWhereHisBoxTouchesIt) {
+    Play(StageLine(Floor(9) + Tile(6, 8) + Tile(6, 7), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    Walk(kKeyD, 120);
+    EXPECT_FLOAT_EQ(Player::X, 82);
+    EXPECT_EQ(Player::Facing, Player::FACE_RIGHT);
+    Walk(kKeyA, 10);
+    EXPECT_FLOAT_EQ(Player::X, 82 - 12.5f);
+    EXPECT_EQ(Player::Facing, Player::FACE_LEFT);
+    // Both directions at once: right wins.
+    h->Press(kKeyA);
+    Walk(kKeyD, 4);
+    h->Release(kKeyA);
+    EXPECT_FLOAT_EQ(Player::X, 82 - 12.5f + 5);
+}
+
+TEST_F(PlayerTest, TheFieldWrapsRoundAtTheSides) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    Player::X = 187.5f;
+    Walk(kKeyD, 1);
+    EXPECT_FLOAT_EQ(Player::X, -12);  // past 188 he is back in at -12
+    Player::X = -11.5f;
+    Walk(kKeyA, 1);
+    EXPECT_FLOAT_EQ(Player::X, 188);
+}
+
+TEST_F(PlayerTest, AWallInTheLastColumnStandsAtBothEdges) {
+    Play(StageLine(Floor(9) + Tile(11, 8), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    Player::X = 2;
+    Walk(kKeyA, 30);
+    // Through the left edge into the wall, and pushed back out by its twin past the far edge.
+    EXPECT_FLOAT_EQ(Player::X, -10);
+    EXPECT_TRUE(StageActual::Tiles.count("908"));
+}
+
+TEST_F(PlayerTest, FallingOutOfTheBottomComesBackAtTheTop) {
+    Play(StageLine(Tile(0, 9) + Tile(1, 9) + Tile(2, 9) + Tile(6, 4), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    Walk(kKeyD, 40);
+    float lastY = Player::Y;
+    bool wrapped = false;
+    for (int i = 0; i < 120 && !wrapped; ++i) {
+        h->RunFrames(1);
+        if (Player::Y < lastY && Player::Dying == 0 && Player::YVelocity >= 0) wrapped = true;
+        lastY = Player::Y;
+    }
+    ASSERT_TRUE(wrapped);
+    EXPECT_FLOAT_EQ(Player::Y, -12);
+    EXPECT_FLOAT_EQ(Player::YVelocity, 0);
+}
+
+TEST_F(PlayerTest, BumpingTheHeadStopsTheRiseAndAFreshPressJumpsAgain) {
+    // A ceiling two rows above the floor: the head meets its solid bottom 4 pixels above the
+    // cell's.
+    Play(StageLine(Floor(9) + Tile(1, 6) + Tile(2, 6), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    h->Tap(vk::SPACE);
+    Frames([] { return Player::YVelocity == 0; }, 30);
+    EXPECT_FLOAT_EQ(Player::Y, 96 + 12 - 8);
+    h->SoundsPlayed();
+    // YVelocity is 0 in mid-air: a fresh press jumps again (into the same ceiling) instead of
+    // falling.
+    h->Tap(vk::SPACE);
+    EXPECT_EQ(h->SoundsPlayed(), (std::vector<std::string>{"player_jump"}));
+    EXPECT_FLOAT_EQ(Player::Y, 100);
+}
+
+TEST_F(PlayerTest, AnEnemyTouchFreezesTheFieldThenHeFloatsUpAndLosesALife) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Block(4, 8, 12) + Coin(2)));
+    h->RunUntilPlaying();
+    h->Press(kKeyD);
+    Frames([] { return Player::Dying == 1; }, 100);
+    h->Release(kKeyD);
+    ASSERT_EQ(Player::Dying, 1);
+    EXPECT_EQ(StageActual::StageTimer->isActive, 0);
+    const float y = Player::Y, x = Player::X;
+    const int hit = GameMilliSecs();
+    h->SoundsPlayed();
+    while (Player::Y == y) h->RunFrames(1);
+    EXPECT_GE(GameMilliSecs() - hit, 1000);
+    EXPECT_LE(GameMilliSecs() - hit, 1020);
+    EXPECT_EQ(h->SoundsPlayed(), (std::vector<std::string>{"player_die"}));
+    EXPECT_FLOAT_EQ(Player::Y, y - 0.75f);
+    EXPECT_FLOAT_EQ(Player::X, x);
+    Frames([] { return StageActual::Curtains->Action != TStageCurtins::FIN; });
+    EXPECT_LT(Player::Y, -32);
+    EXPECT_EQ(Player::Lives, 2);
+    EXPECT_EQ(StageActual::State, StageActual::STATE_LOST);
+    EXPECT_TRUE(h->SoundsPlayed().empty());  // the die sound plays once
+}
+
+TEST_F(PlayerTest, ThreeLivesMeanTheFourthDeathEndsTheGame) {
+    // A mine where the walk-in ends: every life ends on it.
+    Play(StageLine(Floor(9), Gem(9, 2) + Block(1, 8, 12) + Coin(2)));
+    const int states[] = {StageActual::STATE_LOST, StageActual::STATE_LOST, StageActual::STATE_LOST,
+                          StageActual::STATE_GAMEOVER};
+    for (int death = 0; death < 4; ++death) {
+        Frames([&] { return h->ActiveScreen() == "screen_stage_ready"; }, 600);
+        EXPECT_EQ(Player::Lives, 2 - death);
+        EXPECT_EQ(StageActual::State, states[death]);
+        h->RunFor(600);
+        h->Tap(vk::SPACE);
+    }
+    EXPECT_EQ(h->ActiveScreen(), "screen_titlescreen");
+}
+
+TEST_F(PlayerTest, TheUpperSixPixelsOfFloorSpikesAreSafe) {
+    // Spikes on a ledge: standing on the ledge next to them is fine, walking into the lower ten
+    // pixels is not.
+    Play(StageLine(Floor(9), Gem(9, 2) + Block(6, 8, 13) + Coin(2)));
+    h->RunUntilPlaying();
+    Player::X = 96;
+    Player::Y = 128 - 6 - 16 + 0.5f;  // feet just inside the safe upper part
+    EXPECT_EQ(Player::HitEnemy(), 0);
+    Player::Y = 128 - 16 + 7;
+    EXPECT_EQ(Player::HitEnemy(), 1);
+}
+
+TEST_F(PlayerTest, KeysOfTheBindingsAndTheFixedKeysMoveAndJump) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    for (int key : {int(vk::RIGHT), kKeyD}) {
+        h->Press(key);
+        EXPECT_EQ(Player::Control_Right(), 1) << key;
+        h->Release(key);
+    }
+    for (int key : {int(vk::LEFT), kKeyA}) {
+        h->Press(key);
+        EXPECT_EQ(Player::Control_Left(), 1) << key;
+        h->Release(key);
+    }
+    // Space and enter always jump; up only when the jump is bound to the up arrow's code.
+    for (int key : {int(vk::SPACE), int(vk::ENTER)}) {
+        TapKey(key);
+        EXPECT_EQ(Player::Control_Action(), 1) << key;
+        EXPECT_EQ(Player::Control_Action(), 0) << key;
+    }
+    TapKey(vk::UP);
+    EXPECT_EQ(Player::Control_Action(), 0);
+    cfgKeysAction = 9991;
+    TapKey(vk::UP);
+    EXPECT_EQ(Player::Control_Action(), 1);
+    cfgKeysAction = 74;  // J
+    TapKey(74);
+    EXPECT_EQ(Player::Control_Action(), 1);
+    // Codes of 125 and more are never asked of the keyboard.
+    cfgKeysRight = 9992;
+    cfgKeysLeft = INT_MAX;
+    EXPECT_EQ(Player::Control_Right(), 0);
+    EXPECT_EQ(Player::Control_Left(), 0);
+}
+
+TEST_F(PlayerTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
+    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
+    h->RunUntilPlaying();
+    FakeJoystick& pad = AttachFakeJoystick();
+    struct Case {
+        float x, hat;
+        int right, left;
+    };
+    const Case cases[] = {{0.26f, -1, 1, 0}, {0.25f, -1, 0, 0}, {-0.26f, -1, 0, 1},
+                          {0, 0.25f, 1, 0},  {0, 0.75f, 0, 1},  {0, 0.5f, 0, 1},
+                          {0, 0, 0, 0},      {0, 0.125f, 1, 0}, {0, 0.875f, 0, 1}};
+    for (const Case& c : cases) {
+        pad.axes[0] = c.x;
+        pad.hat = c.hat;
+        h->clock.Advance(3);  // past the 2 ms between samples
+        EXPECT_EQ(Player::Control_Right(), c.right) << c.x << " " << c.hat;
+        EXPECT_EQ(Player::Control_Left(), c.left) << c.x << " " << c.hat;
+    }
+    pad.hat = -1;
+    pad.axes[0] = 0;
+    cfgJoyAction = 2;
+    pad.Hold(2);
+    h->clock.Advance(3);
+    EXPECT_EQ(Player::Control_Action(), 1);
+    EXPECT_EQ(Player::Control_Action(), 0);
+}
+
+}  // namespace
