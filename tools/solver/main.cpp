@@ -63,14 +63,18 @@ std::string Slurp(const std::string& path) {
 // touched the player before.
 bool Verify(const Args& a, const std::vector<TickKeys>& keys, int phase, float& timeLeft) {
     StageRun run(a.stage, phase, a.stageFile);
-    int got = 0;
+    // Got gems leave the table once they have flown off; count those still waiting instead.
+    auto waiting = [] {
+        int n = 0;
+        for (const auto& [key, gem] : StageActual::Gems) n += gem->Got == 0;
+        return n;
+    };
+    int got = waiting();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         run.Tick(keys[i]);
         if (a.search.verbose && phase == 0) {
             // The route, for whoever designs the stage: each gem as it is taken.
-            int now = 0;
-            for (const auto& [key, gem] : StageActual::Gems) now += gem->Got;
-            now += 13 - int(StageActual::Gems.size());
+            const int now = waiting();
             if (now != got)
                 std::fprintf(stderr, "  tick %zu: gem taken at (%.0f, %.0f)\n", i + 1,
                              double(Player::X), double(Player::Y));
