@@ -1,5 +1,8 @@
 #include "screens/screen_table.h"
 
+#include "screens/screen_config.h"
+#include "screens/screen_controls.h"
+#include "screens/screen_ctrl_config.h"
 #include "screens/screen_ending.h"
 #include "screens/screen_intro_load.h"
 #include "screens/screen_pause.h"
@@ -14,16 +17,11 @@ std::unique_ptr<BaseScreenClass> Make() {
 }
 
 const ScreenEntry kScreens[] = {
-    {"screen_stage_play", Make<ScreenStagePlay>},
-    {"screen_stage_ready", Make<ScreenStageReady>},
-    {"screen_titlescreen", Make<ScreenTitle>},
-    {"screen_ending", Make<ScreenEnding>},
-    {"screen_introload", Make<ScreenIntroLoad>},
-    // Options, controls and their configuration are plain screens until they are built.
-    {"screen_config", Make<BaseScreenClass>},
-    {"screen_controls", Make<BaseScreenClass>},
-    {"screen_pause", Make<ScreenPause>},
-    {"screen_ctrl_config", Make<BaseScreenClass>},
+    {"screen_stage_play", Make<ScreenStagePlay>},   {"screen_stage_ready", Make<ScreenStageReady>},
+    {"screen_titlescreen", Make<ScreenTitle>},      {"screen_ending", Make<ScreenEnding>},
+    {"screen_introload", Make<ScreenIntroLoad>},    {"screen_config", Make<ScreenConfig>},
+    {"screen_controls", Make<ScreenControls>},      {"screen_pause", Make<ScreenPause>},
+    {"screen_ctrl_config", Make<ScreenCtrlConfig>},
 };
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
+#include "screens/screen_ctrl_config.h"
 #include "screens/screen_table.h"
 #include "screens/screen_title.h"
 #include "shell/display.h"
@@ -158,6 +159,7 @@ void ShutdownGame() {
     StageStore::Reset();
     Player::Reset();
     TitleSpider::Reset();
+    ScreenCtrlConfig::Reset();
     TEnemyPoof::poofSoundPlayed = 0;
     TMenuItem::Reset();
     Image::Reset();

@@ -1,0 +1,40 @@
+#pragma once
+// The options: music volume, sound effects, scan lines and the window, changed at once as the
+// player steps through them and written to the settings file when the screen is left.
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "shell/screen_manager.h"
+#include "toolkit/menu_item.h"
+
+class ScreenConfig : public BaseScreenClass {
+  public:
+    std::map<std::string, std::unique_ptr<TMenuItem>> MenuItems;
+    // 0 music, 1 effects, 2 scan lines, 3 windowed, 4 exit.
+    int SelectedItemKey = 0;
+
+    // The five lines, the cursor on EXIT.
+    int Start() override;
+    // Clears the lines and saves the settings.
+    int Finish() override;
+    int Update() override;
+    int Render() override;
+    virtual int Quit();
+    // Reopens the display for the current "Fullscreen" value, as start-up opens it.
+    virtual int ChangeRes();
+
+    // The fifteen-character texts of the four option lines for the current settings.
+    static std::string MusicText();
+    static std::string SoundText();
+    static std::string ScanLinesText();
+    static std::string WindowedText();
+
+  private:
+    void Select(int key);
+    void ActOnMusic();
+    // A 0/1 setting stepped by right, press and left, wrapping round.
+    static void Toggle(int& setting);
+    void RefreshTexts();
+};
