@@ -135,6 +135,42 @@ TEST_F(AtlasTest, MoreFramesThanCellsEndTheProgram) {
                 "Not enough tiles/frames in soruce image");
 }
 
+// Region numbers near the int limits must neither overflow nor pass: the fixed messages instead.
+TEST_F(AtlasTest, HugeRegionNumbersAreRefusedWithoutOverflow) {
+    atlasFile->ParseDescription({"huge",
+                                 "r",
+                                 "0,0",
+                                 "2147483647,2147483647",
+                                 "o",
+                                 "o",
+                                 "i",
+                                 "far",
+                                 "r",
+                                 "2147483647,2147483647",
+                                 "40,40",
+                                 "o",
+                                 "o",
+                                 "i",
+                                 "lost",
+                                 "r",
+                                 "-2147483648,5",
+                                 "-40,-40",
+                                 "o",
+                                 "o",
+                                 "i"},
+                                0);
+    // 1 x 1 cells of a huge region: columns times rows is far past the int range, and fine.
+    auto huge = CreateAtlasTile("huge", 1, 1, 4, 0);
+    EXPECT_EQ(huge->frameData["3"][0], 3);
+    EXPECT_EXIT(CreateAtlasTile("far", 20, 20, 4, 2), testing::ExitedWithCode(0),
+                " Unable to load atlas image \"far\"");
+    EXPECT_EXIT(CreateAtlasImage("far", 2), testing::ExitedWithCode(0),
+                " Unable to load atlas image \"far\"");
+    // A region of negative size has no cells at all.
+    EXPECT_EXIT(CreateAtlasTile("lost", 20, 20, 1, 2), testing::ExitedWithCode(0),
+                "Not enough tiles/frames in soruce image");
+}
+
 TEST_F(AtlasTest, FailureMessages) {
     EXPECT_EXIT(CreateAtlasTile("nowhere", 20, 20, 1, 2), testing::ExitedWithCode(0),
                 " Unable to load atlas image \"nowhere\"");

@@ -138,7 +138,9 @@ TEST_F(DisplayTest, RefreshReopensTheSameMode) {
     EXPECT_FLOAT_EQ(VirtualGfx::currentVG->vscale, 4);
 }
 
-TEST(DisplayDeathTest, ADisplayThatCannotOpenEndsWithTheProgrammerMessage) {
+// A display that cannot open is a failure, said once with its cause: not the programmer message
+// that would follow it, and not exit code 0.
+TEST(DisplayDeathTest, ADisplayThatCannotOpenEndsWithItsCauseAndAFailureCode) {
     EXPECT_EXIT(
         {
             RecordingNotifySink sink;
@@ -147,6 +149,16 @@ TEST(DisplayDeathTest, ADisplayThatCannotOpenEndsWithTheProgrammerMessage) {
             SetGraphicsDriver(&driver);
             DisplayClass d;
             d.SetGraphics(1024, 768, 256, 192, 0);
+        },
+        testing::ExitedWithCode(1),
+        "Kestrune cannot open its window: the display refused a 1024 x 768 mode");
+}
+
+TEST(DisplayDeathTest, SettingTheVirtualScreenWithoutADisplayIsTheProgrammersError) {
+    EXPECT_EXIT(
+        {
+            RecordingNotifySink sink;
+            VirtualGfx::SetVirtualGraphics(256, 192, 0);
         },
         testing::ExitedWithCode(0),
         "2222 Programmer error! Must call Graphics before SetVirtualGraphics");

@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "engine/render2d.h"
+#include "engine/stream.h"
 #include "support/manual_clock.h"
 #include "support/recording_driver.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -157,6 +159,26 @@ TEST(PixmapTest, DecoderRefusesWhatIsNotAPng) {
     EXPECT_EQ(DecodePNG(junk, sizeof junk), nullptr);
     EXPECT_EQ(DecodePNG(nullptr, 0), nullptr);
     EXPECT_EQ(LoadImage("incbin::nothing.png"), nullptr);
+}
+
+// A header is believed only as far as the file's bytes could hold the picture it claims.
+TEST(PixmapTest, DecoderRefusesALyingHeaderBeforeAllocating) {
+    TempDir dir;
+    for (int side : {4096, 64}) {
+        TPixmap small(side, side);
+        ASSERT_TRUE(SavePixmapPNG(small, dir.File("p.png")));
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(LoadBytes(dir.File("p.png"), bytes));
+        EXPECT_NE(DecodePNG(bytes.data(), bytes.size()), nullptr) << side;
+        // The same file claiming 16384 x 16384 (IHDR's width and height are bytes 16 to 23).
+        for (int i : {16, 20}) {
+            bytes[std::size_t(i)] = 0;
+            bytes[std::size_t(i + 1)] = 0;
+            bytes[std::size_t(i + 2)] = 0x40;
+            bytes[std::size_t(i + 3)] = 0;
+        }
+        EXPECT_EQ(DecodePNG(bytes.data(), bytes.size()), nullptr) << side;
+    }
 }
 
 }  // namespace

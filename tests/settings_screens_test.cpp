@@ -306,3 +306,40 @@ TEST(SettingsFlow, NewBindingsMoveJumpAndPauseThePlayer) {
 }
 
 }  // namespace
+
+namespace {
+// Values the screens never write, put in the file by hand.
+TEST(SettingsOutOfRange, HandEditedValuesShowAndCycleAsTheScreensOwn) {
+    HarnessOptions o;
+    o.recordAudio = true;
+    o.settings = {{"Music", 999}, {"Sound", 7}, {"ScanLines", -3}, {"Fullscreen", 5}};
+    Harness h(o);
+    screenManager->Show("screen_titlescreen");
+    h.RunFrames(2);
+    // The title music plays at no more than full volume.
+    auto* channel = static_cast<RecordedChannel*>(SFX::MusicChannel.get());
+    ASSERT_NE(channel, nullptr);
+    EXPECT_LE(channel->volume, 1.0f);
+    h.Tap(vk::RIGHT);
+    h.Tap(vk::RIGHT);
+    h.Tap(vk::ENTER);
+    h.RunFrames(1);
+    EXPECT_TRUE(h.Drew("MUSIC     :100%"));
+    EXPECT_TRUE(h.Drew("SFX       :  ON"));
+    EXPECT_TRUE(h.Drew("SCANLINES :  ON"));
+    EXPECT_TRUE(h.Drew("WINDOWED  :  ON"));
+    h.Tap(vk::DOWN);  // music
+    h.Tap(vk::LEFT);
+    EXPECT_EQ(cfgMusic, 3);
+    h.Tap(vk::DOWN);  // effects: on, so one step turns them off
+    h.Tap(vk::RIGHT);
+    EXPECT_EQ(cfgSound, 0);
+    h.Tap(vk::DOWN);
+    h.Tap(vk::LEFT);
+    EXPECT_EQ(cfgScanLines, 0);
+    h.Tap(vk::DOWN);  // windowed: 5 opens a window, so one step goes full screen
+    h.Tap(vk::SPACE);
+    EXPECT_EQ(cfgFullscreen, 0);
+    EXPECT_EQ(GraphicsDepth(), 32);
+}
+}  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -132,6 +133,76 @@ TEST_F(SettingsTest, FailedSaveKeepsTheOldFileAndTheSettingsInMemory) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
     EXPECT_EQ(cfgMusic, 4);
     EXPECT_EQ(Slurp(File()), kDefaults);
+}
+
+TEST_F(SettingsTest, ASavedLinkStaysALinkAndItsTargetIsWritten) {
+    const std::string target = dir.File("dotfiles/kestrune.ini");
+    std::filesystem::create_directory(dir.File("dotfiles"));
+    Put(target, kDefaults);
+    std::filesystem::create_symlink("dotfiles/kestrune.ini", File());  // relative, as stow makes
+    LoadConfig();
+    cfgMusic = 3;
+    ASSERT_TRUE(SaveConfig());
+    EXPECT_TRUE(std::filesystem::is_symlink(File()));
+    EXPECT_NE(Slurp(target).find("Music=3\r\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(target + ".new"));
+    EXPECT_FALSE(std::filesystem::exists(File() + ".new"));
+}
+
+TEST_F(SettingsTest, APrivateFileStaysPrivate) {
+    Put(File(), kDefaults);
+    std::filesystem::permissions(
+        File(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    LoadConfig();
+    cfgSound = 0;
+    ASSERT_TRUE(SaveConfig());
+    EXPECT_EQ(std::filesystem::status(File()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_NE(Slurp(File()).find("Sound=0\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, TheFileACrashLeftHalfWrittenIsRemovedAtStartUp) {
+    Put(File(), kDefaults);
+    Put(File() + ".new", "Music=");
+    LoadConfig();
+    EXPECT_FALSE(std::filesystem::exists(File() + ".new"));
+    EXPECT_EQ(cfgMusic, 2);
+}
+
+TEST_F(SettingsTest, AWriteThatFailsKeepsTheOldFileAndTheValuesInMemory) {
+    Put(File(), kDefaults);
+    LoadConfig();
+    // Something in the way of the temporary file: the save cannot even begin.
+    std::filesystem::create_directory(File() + ".new");
+    cfgMusic = 1;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveConfig());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
+    EXPECT_EQ(cfgMusic, 1);
+    EXPECT_EQ(Slurp(File()), kDefaults);
+}
+
+TEST_F(SettingsTest, LinesThatCannotBeReadAreNamedOnceOnStderr) {
+    Put(File(), "Music=3\r\nSound\r\nScanLines=off\r\nFullscreen=1\r\nKeys Left=74\r\n");
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(File()), std::string::npos);
+    EXPECT_NE(said.find("line 2: no \"=\" (default kept)"), std::string::npos) << said;
+    EXPECT_NE(said.find("line 3: no number (read as 0)"), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 6-14: missing (default kept)"), std::string::npos) << said;
+    // What was read stays read; the rest keeps its defaults.
+    EXPECT_EQ(cfgMusic, 3);
+    EXPECT_EQ(cfgSound, 1);
+    EXPECT_EQ(cfgScanLines, 0);
+    EXPECT_EQ(cfgKeysLeft, 74);
+    EXPECT_EQ(cfgKeysRight, 68);
+    // A good file says nothing.
+    Put(File(), kDefaults);
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(SettingsFolderTest, LinuxFolderWhenNoProfileVariable) {

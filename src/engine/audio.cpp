@@ -1,5 +1,7 @@
 #include "engine/audio.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -118,6 +120,12 @@ void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
     }
     ShutdownAudio();
     if (!driver || !driver->Startup()) {
+        // Said once, in one line: the driver's own complaints are kept off the terminal.
+        static bool told = false;
+        if (driver && !told) {
+            told = true;
+            std::fprintf(stderr, "No sound device could be opened: playing without sound.\n");
+        }
         driver = CreateNullAudioDriver();
         driver->Startup();
     }

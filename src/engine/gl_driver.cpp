@@ -352,7 +352,8 @@ std::vector<TGraphicsMode> TGLRender2DDriver::GraphicsModes() {
 std::unique_ptr<TGraphics> TGLRender2DDriver::CreateGraphics(int width, int height, int depth,
                                                              int hertz, int flags) {
     auto fail = [] {
-        std::fprintf(stderr, "GLGraphicsDriver failed to set display mode\n");
+        if (GraphicsFailure().empty())
+            SetGraphicsFailure(std::string("OpenGL 3.3 could not start (") + SDL_GetError() + ")");
         return std::unique_ptr<TGraphics>();
     };
     if (!PlatformInitVideo()) return fail();

@@ -1,4 +1,8 @@
 #include "engine/openal_driver.h"
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -423,8 +427,40 @@ class TOpenALDriver final : public TAudioDriver {
     std::shared_ptr<TALCore> core_;
 };
 
+namespace {
+// While it lives, whatever is written to stderr goes nowhere. OpenAL, and the ALSA library it
+// probes, print a screenful when there is no sound card; the game says that in one line of its
+// own. Whoever asks for OpenAL's log (ALSOFT_LOGLEVEL) still gets all of it.
+class QuietStderr {
+  public:
+    QuietStderr() {
+        const char* level = std::getenv("ALSOFT_LOGLEVEL");
+        if (level && *level) return;
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int nothing = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ < 0 || nothing < 0 || dup2(nothing, STDERR_FILENO) < 0) Restore();
+        if (nothing >= 0) close(nothing);
+    }
+    ~QuietStderr() { Restore(); }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+  private:
+    void Restore() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+    int saved_ = -1;
+};
+}  // namespace
+
 bool TOpenALDriver::Startup() {
     if (core_) return true;
+    QuietStderr quiet;
     ALCdevice* device = alcOpenDevice(device_.empty() ? nullptr : device_.c_str());
     if (!device) return false;
     ALCcontext* context = alcCreateContext(device, nullptr);

@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -61,8 +62,15 @@ std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
-    // Refuse absurd sizes before allocating: a corrupt header must not exhaust memory.
-    if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+    // Refuse absurd sizes before allocating: a corrupt header must not exhaust memory. Beside a
+    // plain limit, a header may not claim more pixel rows than the file's bytes could inflate to:
+    // zlib packs at best about 1032 to 1, and a row holds at least its filter byte and one bit a
+    // pixel.
+    constexpr png_uint_32 kMaxSide = 4096;
+    constexpr double kBestInflation = 1032;
+    const double leastRaw = double(image.height) * (1.0 + std::ceil(double(image.width) / 8));
+    if (image.width == 0 || image.height == 0 || image.width > kMaxSide ||
+        image.height > kMaxSide || leastRaw > double(size) * kBestInflation) {
         png_image_free(&image);
         return nullptr;
     }

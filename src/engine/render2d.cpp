@@ -136,13 +136,35 @@ TRender2DDriver* GetGraphicsDriver() {
     return g_driver;
 }
 
+namespace {
+std::string g_graphicsFailure;
+}  // namespace
+
+const std::string& GraphicsFailure() {
+    return g_graphicsFailure;
+}
+
+void SetGraphicsFailure(const std::string& reason) {
+    g_graphicsFailure = reason;
+}
+
 bool Graphics(int width, int height, int depth, int hertz, int flags) {
     EndGraphics();
-    if (!g_driver || width <= 0 || height <= 0) return false;
+    g_graphicsFailure.clear();
+    if (!g_driver || width <= 0 || height <= 0) {
+        g_graphicsFailure = "no graphics driver for a " + std::to_string(width) + " x " +
+                            std::to_string(height) + " display";
+        return false;
+    }
     if (flags < 0) flags = 0;
     flags |= g_defaultFlags;
     g_graphics = g_driver->CreateGraphics(width, height, depth, hertz, flags);
-    if (!g_graphics) return false;
+    if (!g_graphics) {
+        if (g_graphicsFailure.empty())
+            g_graphicsFailure = "the display refused a " + std::to_string(width) + " x " +
+                                std::to_string(height) + " mode";
+        return false;
+    }
     g_driver->SetGraphics(g_graphics.get());
     g_state.g_width = g_graphics->width;
     g_state.g_height = g_graphics->height;

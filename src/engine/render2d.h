@@ -63,8 +63,13 @@ const TRender2DGraphics& GraphicsState();
 void SetGraphicsDriver(TRender2DDriver* driver, int defaultFlags = GRAPHICS_BACKBUFFER);
 TRender2DDriver* GetGraphicsDriver();
 
-// Closes any display and opens a window (depth 0) or full screen. False when it cannot.
+// Closes any display and opens a window (depth 0) or full screen. False when it cannot, with the
+// reason in GraphicsFailure.
 bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = -1);
+// Why the last Graphics call failed, in words for the player; empty after a success.
+const std::string& GraphicsFailure();
+// Drivers report why they could not open a display.
+void SetGraphicsFailure(const std::string& reason);
 void EndGraphics();
 bool GraphicsOpen();
 int GraphicsWidth();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 
@@ -327,16 +328,52 @@ TNotifySink* PlatformNotifySink() {
     return &g_sink;
 }
 
-bool PlatformInitVideo() {
-    if (g_videoTried) return g_videoOk;
-    g_videoTried = true;
+namespace {
+// SDL falls back on drivers that show nothing (offscreen, dummy) when no display answers. A game
+// nobody can see is no use: those run only when somebody asked for them by name.
+bool Invisible(const char* driver) {
+    const std::string name = driver ? driver : "";
+    return name == "offscreen" || name == "dummy";
+}
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Whether the user chose a video driver by name.
+bool Asked() {
+    return Set("SDL_VIDEODRIVER");
+}
+
+std::string NoDisplayReason() {
+    if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY"))
+        return "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    return std::string("no display could be opened (") + SDL_GetError() + ")";
+}
+
+bool StartVideo() {
+    // With no display to talk to, SDL would only find drivers that show nothing (after the
+    // Wayland library has complained on stderr): say so at once instead.
+    if (!Asked() && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        SetGraphicsFailure(NoDisplayReason());
+        return false;
+    }
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
         // No joystick support is no reason to run without a window.
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "SDL video failed to start: %s\n", SDL_GetError());
+            SetGraphicsFailure(Asked() ? std::string("the video driver \"") +
+                                             std::getenv("SDL_VIDEODRIVER") + "\" did not start (" +
+                                             SDL_GetError() + ")"
+                                       : NoDisplayReason());
             return false;
         }
+    }
+    if (Invisible(SDL_GetCurrentVideoDriver()) && !Asked()) {
+        SetGraphicsFailure(NoDisplayReason());
+        SDL_Quit();
+        return false;
     }
     g_videoOk = true;
     AddExitHook([] {
@@ -346,6 +383,19 @@ bool PlatformInitVideo() {
         g_videoOk = false;
     });
     return true;
+}
+}  // namespace
+
+bool PlatformInitVideo() {
+    static std::string failure;
+    if (g_videoTried) {
+        if (!g_videoOk) SetGraphicsFailure(failure);
+        return g_videoOk;
+    }
+    g_videoTried = true;
+    const bool ok = StartVideo();
+    if (!ok) failure = GraphicsFailure();
+    return ok;
 }
 
 void PlatformStartPolling(SDL_Window* window) {

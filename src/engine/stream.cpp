@@ -255,21 +255,70 @@ std::string GetEnv(const std::string& name) {
     return v ? std::string(v) : std::string();
 }
 
+namespace {
+// The file a path finally names: symbolic links are followed (relative ones from the folder of
+// the link), so a save replaces the target and the link stays a link.
+std::string FollowLinks(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char target[4096];
+        const ssize_t n = readlink(at.c_str(), target, sizeof target - 1);
+        if (n <= 0) return at;
+        std::string next(target, static_cast<std::size_t>(n));
+        if (next[0] != '/') {
+            const std::size_t slash = at.rfind('/');
+            next = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + next;
+        }
+        at = next;
+    }
+    return at;
+}
+
+std::string TempNameFor(const std::string& target) {
+    return target + ".new";
+}
+
+// Makes what was renamed into a folder survive a crash of the machine.
+void SyncFolderOf(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : file.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+}  // namespace
+
 std::unique_ptr<TAtomicFile> TAtomicFile::Begin(const std::string& path) {
     if (path.empty() || path.find("::") != std::string::npos) return nullptr;
-    std::string pattern = path + ".XXXXXX";
-    int fd = mkstemp(pattern.data());
+    const std::string target = FollowLinks(path);
+    const std::string temp = TempNameFor(target);
+    // The new file keeps the old one's permissions; a first save makes an ordinary 0644 file.
+    struct stat old;
+    const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // One fixed name beside the target: a crash leaves at most this one file behind, which the
+    // next save replaces. Never written through a link someone put in its place.
+    unlink(temp.c_str());
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) return nullptr;
+    fchmod(fd, mode);
     std::FILE* f = fdopen(fd, "wb");
     if (!f) {
         close(fd);
-        unlink(pattern.c_str());
+        unlink(temp.c_str());
         return nullptr;
     }
-    // mkstemp makes the file private; a settings file is as readable as any other file.
-    fchmod(fd, 0644);
     return std::unique_ptr<TAtomicFile>(
-        new TAtomicFile(path, pattern, std::make_unique<TCStream>(f, false, true), fd));
+        new TAtomicFile(target, temp, std::make_unique<TCStream>(f, false, true), fd));
+}
+
+void TAtomicFile::Discard(const std::string& path) {
+    if (path.empty() || path.find("::") != std::string::npos) return;
+    const std::string temp = TempNameFor(FollowLinks(path));
+    struct stat st;
+    if (lstat(temp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(temp.c_str());
 }
 
 TAtomicFile::TAtomicFile(std::string path, std::string temp, std::unique_ptr<TCStream> stream,
@@ -289,7 +338,10 @@ bool TAtomicFile::Commit() {
     bool ok = stream_->Good() && fsync(fd_) == 0;
     stream_->Close();
     ok = ok && stream_->Good();
-    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) return true;
+    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {
+        SyncFolderOf(path_);
+        return true;
+    }
     unlink(temp_.c_str());
     return false;
 }

@@ -134,11 +134,16 @@ struct TByteSource {
 bool OpenBytes(const std::string& url, TByteSource& out);
 
 // Writes a file so that readers see either the old contents or the whole new contents: the
-// bytes go to a temporary file in the same folder, which replaces the old file only once every
-// byte is on disk. Without Commit the temporary file is removed and the old file stays.
+// bytes go to a temporary file beside it, named after it with ".new", which replaces the old file
+// only once every byte is on disk, and the folder is synced after. A path that is a symbolic link
+// writes its target (the link stays), and the file keeps its permission bits; other hard links
+// to it keep the old contents. Without Commit the temporary file is removed and the old file
+// stays.
 class TAtomicFile {
   public:
     static std::unique_ptr<TAtomicFile> Begin(const std::string& path);
+    // Removes the temporary file a crash in the middle of a save left beside `path`.
+    static void Discard(const std::string& path);
     ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;

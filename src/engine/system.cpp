@@ -30,12 +30,22 @@ void AddExitHook(std::function<void()> hook) {
     Hooks().push_back(std::move(hook));
 }
 
-void End() {
+namespace {
+[[noreturn]] void Leave(int code) {
     std::vector<std::function<void()>> hooks;
     hooks.swap(Hooks());
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) (*it)();
     std::fflush(nullptr);
-    std::exit(0);
+    std::exit(code);
+}
+}  // namespace
+
+void End() {
+    Leave(0);
+}
+
+void EndWithError(int code) {
+    Leave(code == 0 ? 1 : code);
 }
 
 void AppTitle(const std::string& title) {

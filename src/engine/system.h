@@ -21,6 +21,8 @@ void Notify(const std::string& text, int serious = 0);
 void AddExitHook(std::function<void()> hook);
 // Runs the exit hooks, then ends the process with exit code 0.
 [[noreturn]] void End();
+// The same for a failure: the exit hooks, then the process ends with `code` (not 0).
+[[noreturn]] void EndWithError(int code);
 
 // Caption for windows opened from now on.
 void AppTitle(const std::string& title);

@@ -1,5 +1,7 @@
 #include "screens/screen_config.h"
 
+#include <algorithm>
+
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
@@ -45,15 +47,18 @@ void ScreenConfig::Select(int key) {
 
 void ScreenConfig::ActOnMusic() {
     // Right, press and left are each asked once a frame, so several can act together.
-    if (TMenuItem::Right()) {
+    const int right = TMenuItem::Right(), press = TMenuItem::Press(), left = TMenuItem::Left();
+    // A hand-edited step outside 0..4 counts as the nearest step the screen knows.
+    if (right || press || left) cfgMusic = std::clamp(cfgMusic, 0, 4);
+    if (right) {
         ++cfgMusic;
         SFX::SetMusicVolume();
     }
-    if (TMenuItem::Press()) {
+    if (press) {
         ++cfgMusic;
         SFX::SetMusicVolume();
     }
-    if (TMenuItem::Left()) {
+    if (left) {
         --cfgMusic;
         SFX::SetMusicVolume();
     }
@@ -68,9 +73,10 @@ void ScreenConfig::ActOnMusic() {
 }
 
 void ScreenConfig::Toggle(int& setting) {
-    if (TMenuItem::Right()) ++setting;
-    if (TMenuItem::Press()) ++setting;
-    if (TMenuItem::Left()) --setting;
+    const int right = TMenuItem::Right(), press = TMenuItem::Press(), left = TMenuItem::Left();
+    // Any hand-edited value but 0 is on, as the game reads it.
+    if (right || press || left) setting = setting != 0 ? 1 : 0;
+    setting += right + press - left;
     if (setting > 1) setting = 0;
     if (setting < 0) setting = 1;
 }
@@ -96,7 +102,8 @@ int ScreenConfig::Update() {
             Toggle(cfgScanLines);
             break;
         case 3: {
-            const int before = cfgFullscreen;
+            // Values other than 0 open the window, so they count as 1.
+            const int before = cfgFullscreen != 0 ? 1 : 0;
             Toggle(cfgFullscreen);
             if (cfgFullscreen != before) ChangeRes();
             break;
@@ -112,9 +119,10 @@ int ScreenConfig::Update() {
 }
 
 std::string ScreenConfig::MusicText() {
-    if (cfgMusic == 0) return "MUSIC     : OFF";
-    if (cfgMusic == 4) return "MUSIC     :100%";
-    return "MUSIC     : " + FromInt(cfgMusic * 25) + "%";
+    const int step = std::clamp(cfgMusic, 0, 4);
+    if (step == 0) return "MUSIC     : OFF";
+    if (step == 4) return "MUSIC     :100%";
+    return "MUSIC     : " + FromInt(step * 25) + "%";
 }
 
 std::string ScreenConfig::SoundText() {
@@ -126,7 +134,7 @@ std::string ScreenConfig::ScanLinesText() {
 }
 
 std::string ScreenConfig::WindowedText() {
-    return cfgFullscreen == 1 ? "WINDOWED  :  ON" : "WINDOWED  : OFF";
+    return cfgFullscreen != 0 ? "WINDOWED  :  ON" : "WINDOWED  : OFF";
 }
 
 void ScreenConfig::RefreshTexts() {

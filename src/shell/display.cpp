@@ -80,7 +80,12 @@ void DisplayClass::SetGraphics(int gW, int gH, int vW, int vH, int stretch) {
         VirtualGfx::desktopHeight = DesktopHeight();
         VirtualGfx::vgInitialised = 1;
     }
-    Graphics(gWidth, gHeight, depth, hertz, flags);
+    // Without a display there is nothing to play on: one message with the cause, and an exit
+    // code that says it failed.
+    if (!Graphics(gWidth, gHeight, depth, hertz, flags)) {
+        Notify(AppTitle() + " cannot open its window: " + GraphicsFailure(), 1);
+        EndWithError(1);
+    }
     if (useVirtualRes) VirtualGfx::SetVirtualGraphics(vWidth, vHeight, monitorStretch);
 }
 

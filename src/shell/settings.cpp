@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "engine/stream.h"
 #include "engine/text.h"
@@ -57,6 +59,36 @@ bool ReadSettingLine(TStream& s, std::string& line) {
     return true;
 }
 
+// Whether a value starts with a number as the lenient reading sees one: blanks, a sign, "$" or
+// "%", then at least one digit.
+bool LooksNumeric(const std::string& text) {
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos) return false;
+    if (text[i] == '+' || text[i] == '-') ++i;
+    std::string digits = "0123456789";
+    if (i < text.size() && text[i] == '$') {
+        digits += "abcdefABCDEF";
+        ++i;
+    } else if (i < text.size() && text[i] == '%') {
+        digits = "01";
+        ++i;
+    }
+    return i < text.size() && digits.find(text[i]) != std::string::npos;
+}
+
+// "line 3", "lines 3, 7" or "lines 6-14": consecutive numbers as one range.
+std::string LineList(const std::vector<int>& numbers) {
+    std::string out;
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1) ++j;
+        out += (out.empty() ? "" : ", ") + FromInt(numbers[i]);
+        if (j > i) out += "-" + FromInt(numbers[j]);
+        i = j + 1;
+    }
+    return (numbers.size() == 1 ? "line " : "lines ") + out;
+}
+
 bool WriteSettings(const std::string& path) {
     std::unique_ptr<TAtomicFile> file = TAtomicFile::Begin(path);
     if (!file) return false;
@@ -101,6 +133,7 @@ void LoadConfig() {
         std::fprintf(stderr, "no folder for the settings file; using the defaults\n");
         return;
     }
+    TAtomicFile::Discard(configPath);
     std::unique_ptr<TStream> in = ReadStream(configPath);
     if (!in) {
         if (!WriteSettings(configPath))
@@ -109,13 +142,33 @@ void LoadConfig() {
         if (!in) return;
     }
     std::string line;
+    std::vector<int> missing, noValue, notNumber;
+    int number = 0;
     for (const Setting& s : kSettings) {
-        if (!ReadSettingLine(*in, line)) break;
+        ++number;
+        if (!ReadSettingLine(*in, line)) {
+            missing.push_back(number);
+            continue;
+        }
         std::vector<std::string> pieces = Split(line, "=");
         // A line without "=" supplies nothing; its setting keeps the default.
-        if (pieces.size() >= 2) *s.value = ToInt(pieces[1]);
+        if (pieces.size() < 2) {
+            noValue.push_back(number);
+            continue;
+        }
+        *s.value = ToInt(pieces[1]);
+        if (!LooksNumeric(pieces[1])) notNumber.push_back(number);
     }
     in->Close();
+    // Said once per reading, naming the lines, so a hand edit that went wrong can be found.
+    std::string problems;
+    for (auto [lines, what] : {std::pair{&noValue, "no \"=\" (default kept)"},
+                               std::pair{&notNumber, "no number (read as 0)"},
+                               std::pair{&missing, "missing (default kept)"}})
+        if (!lines->empty()) problems += "; " + LineList(*lines) + ": " + what;
+    if (!problems.empty())
+        std::fprintf(stderr, "%s: some lines could not be read: %s\n", configPath.c_str(),
+                     problems.substr(2).c_str());
 }
 
 bool SaveConfig() {

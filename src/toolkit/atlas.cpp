@@ -1,5 +1,7 @@
 #include "toolkit/atlas.h"
 
+#include <climits>
+
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
@@ -14,6 +16,16 @@ const char kPage[] = "incbin::../assets/images/atlas0.png";
 [[noreturn]] void Fail(const std::string& text) {
     Notify(text, 0);
     End();
+}
+
+// A sum or product of region numbers, or nothing when it leaves the int range: a description
+// with numbers that large cannot describe a real page, and must not overflow.
+bool FitsInt(long long v) {
+    return v >= INT_MIN && v <= INT_MAX;
+}
+
+[[noreturn]] void BadRegion(const std::string& name) {
+    Fail(" Unable to load atlas image \"" + name + "\"");
 }
 
 void RemoveAll(std::string& s, const std::string& what) {
@@ -97,10 +109,15 @@ int AtlasFileClass::GetEachImageExists(const std::string& name) {
 void AtlasImage::LoadImage(const std::string& name, int pad) {
     padding = pad;
     atlasFile->GetEachImageExists(name);
-    srcX = atlasFile->GetEachImageX(name) + pad;
-    srcY = atlasFile->GetEachImageY(name) + pad;
-    srcWidth = atlasFile->GetEachImageWidth(name) - 2 * pad;
-    srcHeight = atlasFile->GetEachImageHeight(name) - 2 * pad;
+    const long long x = static_cast<long long>(atlasFile->GetEachImageX(name)) + pad;
+    const long long y = static_cast<long long>(atlasFile->GetEachImageY(name)) + pad;
+    const long long w = static_cast<long long>(atlasFile->GetEachImageWidth(name)) - 2LL * pad;
+    const long long h = static_cast<long long>(atlasFile->GetEachImageHeight(name)) - 2LL * pad;
+    if (!FitsInt(x) || !FitsInt(y) || !FitsInt(w) || !FitsInt(h)) BadRegion(name);
+    srcX = static_cast<int>(x);
+    srcY = static_cast<int>(y);
+    srcWidth = static_cast<int>(w);
+    srcHeight = static_cast<int>(h);
     srcImage = atlasFile->GetEachImageSource(name);
 }
 
@@ -133,20 +150,24 @@ void AtlasTile::LoadTiles(const std::string& name, int cellWidth, int cellHeight
     srcHeight = atlasFile->GetEachImageHeight(name);
     srcImage = atlasFile->GetEachImageSource(name);
     padding = pad;
-    frameWidth = cellWidth - 2 * pad;
-    frameHeight = cellHeight - 2 * pad;
+    const long long frameW = static_cast<long long>(cellWidth) - 2LL * pad;
+    const long long frameH = static_cast<long long>(cellHeight) - 2LL * pad;
+    if (!FitsInt(frameW) || !FitsInt(frameH)) BadRegion(name);
+    frameWidth = static_cast<int>(frameW);
+    frameHeight = static_cast<int>(frameH);
     frameCount = count;
-    // A cell of no size holds no frames (and must not divide by zero).
-    int columns = cellWidth > 0 ? srcWidth / cellWidth : 0;
-    int rows = cellHeight > 0 ? srcHeight / cellHeight : 0;
+    // A cell of no size, or a region of none, holds no frames (and must not divide by zero).
+    const long long columns = cellWidth > 0 && srcWidth > 0 ? srcWidth / cellWidth : 0;
+    const long long rows = cellHeight > 0 && srcHeight > 0 ? srcHeight / cellHeight : 0;
     if (count > columns * rows) Fail("Not enough tiles/frames in soruce image");
     frameData.clear();
     frameList.clear();
     corners_.clear();
     for (int n = 0; n < frameCount; ++n) {
-        int column = n % columns, row = n / columns;
-        std::array<int, 2> corner = {srcX + column * cellWidth + pad,
-                                     srcY + row * cellHeight + pad};
+        const long long column = n % columns, row = n / columns;
+        const long long x = srcX + column * cellWidth + pad, y = srcY + row * cellHeight + pad;
+        if (!FitsInt(x) || !FitsInt(y)) BadRegion(name);
+        std::array<int, 2> corner = {static_cast<int>(x), static_cast<int>(y)};
         std::string key = FromInt(n);
         frameList.push_back(key);
         frameData[key] = corner;
