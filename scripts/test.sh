@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors, and
 # runs every test. OpenGL tests draw through Mesa in SDL's offscreen video driver; sound tests use
-# OpenAL Soft's null backend.
+# OpenAL Soft's null backend. Then the fuzz targets, built with clang, run for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -9,3 +9,5 @@ bash scripts/check-format.sh
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON -DKESTRUNE_WERROR=ON
 cmake --build build-test
 ctest --test-dir build-test --output-on-failure -j 2 --timeout 600
+# Every reader of files under libFuzzer for a short while; scripts/fuzz.sh 3600 runs them long.
+bash scripts/fuzz.sh 20

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // The class-level globals of StageStore with their start values, so Reset cannot miss one.
@@ -33,9 +34,9 @@ class StageStore {
 template <class Map>
 int MapCount(const Map& map) {
     int count = 0;
-    for (const auto& [key, value] : map) {
-        if constexpr (requires { value == nullptr; }) {
-            if (value == nullptr) continue;
+    for (const auto& entry : map) {
+        if constexpr (std::is_constructible_v<bool, const typename Map::mapped_type&>) {
+            if (!entry.second) continue;
         }
         ++count;
     }

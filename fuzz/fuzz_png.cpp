@@ -1,0 +1,11 @@
+// PNG decoding of any bytes.
+
+#include <cstdint>
+
+#include "engine/pixmap.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::unique_ptr<TPixmap> pixmap = DecodePNG(data, size);
+    if (pixmap) PadToPowerOfTwo(*pixmap, 2048);
+    return 0;
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Plays the game under random input for a long time (a million frames unless told otherwise)
+# in the sanitizer build, and reports frames a second and the resident memory at the start and
+# the end, which must stay flat. The sanitizer's quarantine of freed memory is kept small so that
+# it does not read as growth.
+#   soak.sh [FRAMES]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+frames=${1:-1000000}
+bash scripts/deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON -DKESTRUNE_WERROR=ON >/dev/null
+cmake --build build-test --target kestrune_tests
+export SDL_VIDEODRIVER=offscreen SDL_NO_SIGNAL_HANDLERS=1 ALSOFT_DRIVERS=null
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$PWD/build-test/xdg-runtime}
+export ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+KESTRUNE_SOAK_FRAMES=$frames ./build-test/tests/kestrune_tests --gtest_filter='Soak.*' |
+    grep -E 'frames in|OK|FAILED'
