@@ -8,6 +8,7 @@ packages=(
   libpng-dev zlib1g-dev libopenal-dev libvorbis-dev libogg-dev
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth clang-format clang libclang-rt-14-dev
+  desktop-file-utils appstream file
 )
 
 missing=()

@@ -1,29 +1,43 @@
 #!/usr/bin/env bash
-# Runs the game under a virtual X server at 1024 x 768 and takes screenshots as a player would
-# see it: the loading screen after one second, again a little later (the stripes flicker), and
-# the screen after the loading screen is skipped with Space. Needs a built ./build/kestrune
-# (bash scripts/play.sh builds it), xvfb, xdotool and ImageMagick's import.
+# Runs the game under a virtual X server at 1024 x 768 and takes the README's screenshots as a
+# player would see them: the title menu, the ready screen of a new game, and the first stage in
+# play. They are saved at half size with nearest-neighbour scaling, so the pixels stay sharp.
+# Needs a built ./build/kestrune (bash scripts/play.sh builds it) and Xvfb (the dependency
+# script installs it), xdotool and ImageMagick: apt-get install xdotool imagemagick.
+#   screenshots.sh [OUT_DIR]     (default docs/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=${1:-shots}
+out=${1:-docs}
+for tool in Xvfb xdotool import convert; do
+    command -v $tool >/dev/null || { echo "needs $tool: apt-get install xvfb xdotool imagemagick"; exit 1; }
+done
+[ -x build/kestrune ] || { echo "needs build/kestrune: run bash scripts/play.sh first"; exit 1; }
 mkdir -p "$out"
 profile=$(mktemp -d)
-display=:77
-Xvfb $display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+shots=$(mktemp -d)
+n=77
+while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 game=
 # The game closes its window first (SIGTERM arrives as a close request), then the server goes.
-trap '[ -n "$game" ] && kill $game 2>/dev/null && wait $game 2>/dev/null; kill $xvfb 2>/dev/null || true; rm -rf "$profile"' EXIT
+trap '[ -n "$game" ] && kill $game 2>/dev/null && wait $game 2>/dev/null; kill $xvfb 2>/dev/null || true; rm -rf "$profile" "$shots"' EXIT
+export DISPLAY=:$n
 sleep 1
-DISPLAY=$display USERPROFILE=$profile ALSOFT_DRIVERS=null ./build/kestrune &
+USERPROFILE=$profile ALSOFT_DRIVERS=null ./build/kestrune &
 game=$!
 sleep 1.5
-DISPLAY=$display import -window root "$out/loading-1.png"
-sleep 0.7
-DISPLAY=$display import -window root "$out/loading-2.png"
 # No window manager: the keyboard goes to the window under the pointer.
-DISPLAY=$display xdotool mousemove 512 384 key space || true
-sleep 0.5
-DISPLAY=$display import -window root "$out/after-skip.png"
-DISPLAY=$display xwininfo -name Kestrune | grep -E 'Width|Height' || true
-echo "screenshots in $out/"
+xdotool mousemove 512 384 key space
+sleep 4.6  # the title spider lowers itself on its thread
+import -window root "$shots/title.png"
+xdotool key Return
+sleep 1.2
+import -window root "$shots/ready.png"
+xdotool key space
+sleep 2.6  # curtains, walk-in, the enemies' clouds
+import -window root "$shots/stage.png"
+for s in title ready stage; do
+    convert "$shots/$s.png" -filter point -resize 50% -strip "$out/$s.png"
+done
+echo "screenshots in $out/: $(ls "$out" | tr '\n' ' ')"

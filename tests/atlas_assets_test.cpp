@@ -85,8 +85,8 @@ int OpaqueCount(const Cell& c) {
 int RunBuilder(const std::string& art, const TempDir& dir) {
     std::string cmd = std::string("\"") + ATLAS_BUILDER_EXE + "\" --art \"" + art + "\" --png \"" +
                       dir.File("atlas0.png") + "\" --txt \"" + dir.File("atlas0.txt") +
-                      "\" --font-inc \"" + dir.File("builtin_font.inc") + "\" 2>\"" +
-                      dir.File("stderr.txt") + "\"";
+                      "\" --font-inc \"" + dir.File("builtin_font.inc") + "\" --icons \"" +
+                      dir.Path() + "\" 2>\"" + dir.File("stderr.txt") + "\"";
     return std::system(cmd.c_str());
 }
 
@@ -99,6 +99,14 @@ TEST(AtlasBuild, CommittedFilesAreWhatTheArtBuilds) {
         << "run: cmake --build build --target atlas";
     EXPECT_EQ(Slurp(dir.File("atlas0.txt")), Slurp(kTxt));
     EXPECT_EQ(Slurp(dir.File("builtin_font.inc")), Slurp(kFontInc));
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const std::string name = "kestrune-" + std::to_string(size) + ".png";
+        EXPECT_TRUE(Slurp(dir.File(name)) == Slurp(kRoot + "/packaging/icons/" + name)) << name;
+        auto icon = LoadPixmap(dir.File(name));
+        ASSERT_NE(icon, nullptr) << name;
+        EXPECT_EQ(icon->width, size);
+        EXPECT_EQ(icon->height, size);
+    }
 }
 
 TEST(AtlasBuild, RejectsMalformedArt) {

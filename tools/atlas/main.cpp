@@ -18,8 +18,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: atlas_builder --art DIR --png FILE --txt FILE --font-inc FILE\n"
-    "  DIR holds palette.txt and the *.txt art files.\n";
+    "usage: atlas_builder --art DIR --png FILE --txt FILE --font-inc FILE [--icons DIR]\n"
+    "  DIR holds palette.txt and the *.txt art files; --icons writes the program's icon,\n"
+    "  kestrune-N.png at N = 16, 32, 48, 64, 128 and 256 pixels.\n";
+
+// The program's icon: the hero as he stands, each art pixel a square of whole screen pixels.
+constexpr const char* kIconRegion = "player";
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -37,7 +42,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 struct Options {
-    std::string art, png, txt, fontInc;
+    std::string art, png, txt, fontInc, icons;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -53,10 +58,37 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.txt = value;
         else if (key == "--font-inc")
             o.fontInc = value;
+        else if (key == "--icons")
+            o.icons = value;
         else
             return false;
     }
     return !o.art.empty() && !o.png.empty() && !o.txt.empty() && !o.fontInc.empty();
+}
+
+// Nearest-neighbour scaling by a whole factor, so the pixels stay crisp.
+std::vector<std::uint32_t> Scaled(const ArtFrame& art, int size) {
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            out[static_cast<std::size_t>(y) * size + x] =
+                art.rgba[static_cast<std::size_t>(y * art.height / size) * art.width +
+                         x * art.width / size];
+    return out;
+}
+
+void WriteIcons(const std::vector<ArtFrame>& frames, const std::string& dir) {
+    for (const ArtFrame& f : frames) {
+        if (f.region != kIconRegion || f.index != 0) continue;
+        for (int size : kIconSizes) {
+            const std::string path =
+                (fs::path(dir) / ("kestrune-" + std::to_string(size) + ".png")).string();
+            if (std::string why = WritePNG(Scaled(f, size), size, size, path); !why.empty())
+                throw ArtError(why);
+        }
+        return;
+    }
+    throw ArtError(std::string("no frame 0 of region ") + kIconRegion + " for the icon");
 }
 
 void Build(const Options& o) {
@@ -81,6 +113,7 @@ void Build(const Options& o) {
     if (std::string why = WritePagePNG(page, o.png); !why.empty()) throw ArtError(why);
     WriteFile(o.txt, DescribeAtlas());
     WriteFile(o.fontInc, BuiltinFontInclude(page));
+    if (!o.icons.empty()) WriteIcons(frames, o.icons);
 }
 
 }  // namespace

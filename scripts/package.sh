@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the release game (-O2, no sanitizers, warnings on) and its Debian package, lists the
+# package's contents and runs lintian on it. With --try it also installs the package, starts the
+# game from it under Xvfb, checks its window, and removes the package again.
+#   package.sh [--try]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+for tool in lintian dpkg-shlibdeps; do
+    command -v $tool >/dev/null || $sudo apt-get install -y -qq --no-install-recommends lintian dpkg-dev
+done
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_TESTS=OFF \
+    -DKESTRUNE_BENCH=OFF >/dev/null
+cmake --build build-release --target kestrune
+(cd build-release && cpack -G DEB >/dev/null)
+deb=$(ls build-release/kestrune_*.deb)
+echo "package: $deb ($(stat -c %s "$deb") bytes); executable before stripping: $(stat -c %s build-release/kestrune) bytes"
+dpkg-deb -I "$deb" | grep -E "Package|Version|Depends|Recommends|Installed-Size"
+dpkg-deb -c "$deb"
+echo "lintian:"
+lintian --no-tag-display-limit "$deb" || true
+
+if [ "${1:-}" = "--try" ]; then
+    $sudo dpkg -i "$deb"
+    echo "installed: $(stat -c %s /usr/bin/kestrune) bytes at /usr/bin/kestrune"
+    kestrune --version
+    n=93
+    while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    sleep 1
+    profile=$(mktemp -d)
+    DISPLAY=:$n USERPROFILE=$profile ALSOFT_DRIVERS=null kestrune &
+    game=$!
+    sleep 3
+    if DISPLAY=:$n xwininfo -name Kestrune | grep -q "Width: 1024"; then
+        echo "window Kestrune is open"
+    else
+        echo "no Kestrune window"
+    fi
+    kill $game; wait $game 2>/dev/null || true
+    kill $xvfb; wait $xvfb 2>/dev/null || true
+    rm -rf "$profile"
+    files=$(dpkg -L kestrune | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+    $sudo dpkg -r kestrune
+    left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done)
+    if [ -n "$left" ]; then echo "left behind after dpkg -r: $left"; exit 1; fi
+    echo "dpkg -r removed every file it had installed"
+fi
