@@ -89,6 +89,45 @@ std::string LineList(const std::vector<int>& numbers) {
     return (numbers.size() == 1 ? "line " : "lines ") + out;
 }
 
+// The lines of a reading that supplied nothing or no number, by line number.
+struct Unreadable {
+    std::vector<int> missing, noValue, notNumber;
+};
+
+// Said once per reading, naming the lines, so a hand edit that went wrong can be found.
+void Report(const Unreadable& u) {
+    std::string problems;
+    for (auto [lines, what] : {std::pair{&u.noValue, "no \"=\" (default kept)"},
+                               std::pair{&u.notNumber, "no number (read as 0)"},
+                               std::pair{&u.missing, "missing (default kept)"}})
+        if (!lines->empty()) problems += "; " + LineList(*lines) + ": " + what;
+    if (!problems.empty())
+        std::fprintf(stderr, "%s: some lines could not be read: %s\n", configPath.c_str(),
+                     problems.substr(2).c_str());
+}
+
+// Each line feeds the setting of its position; what a line does not supply keeps its default.
+void ReadSettings(TStream& in) {
+    Unreadable u;
+    std::string line;
+    int number = 0;
+    for (const Setting& s : kSettings) {
+        ++number;
+        if (!ReadSettingLine(in, line)) {
+            u.missing.push_back(number);
+            continue;
+        }
+        std::vector<std::string> pieces = Split(line, "=");
+        if (pieces.size() < 2) {
+            u.noValue.push_back(number);
+            continue;
+        }
+        *s.value = ToInt(pieces[1]);
+        if (!LooksNumeric(pieces[1])) u.notNumber.push_back(number);
+    }
+    Report(u);
+}
+
 bool WriteSettings(const std::string& path) {
     std::unique_ptr<TAtomicFile> file = TAtomicFile::Begin(path);
     if (!file) return false;
@@ -141,34 +180,8 @@ void LoadConfig() {
         in = ReadStream(configPath);
         if (!in) return;
     }
-    std::string line;
-    std::vector<int> missing, noValue, notNumber;
-    int number = 0;
-    for (const Setting& s : kSettings) {
-        ++number;
-        if (!ReadSettingLine(*in, line)) {
-            missing.push_back(number);
-            continue;
-        }
-        std::vector<std::string> pieces = Split(line, "=");
-        // A line without "=" supplies nothing; its setting keeps the default.
-        if (pieces.size() < 2) {
-            noValue.push_back(number);
-            continue;
-        }
-        *s.value = ToInt(pieces[1]);
-        if (!LooksNumeric(pieces[1])) notNumber.push_back(number);
-    }
+    ReadSettings(*in);
     in->Close();
-    // Said once per reading, naming the lines, so a hand edit that went wrong can be found.
-    std::string problems;
-    for (auto [lines, what] : {std::pair{&noValue, "no \"=\" (default kept)"},
-                               std::pair{&notNumber, "no number (read as 0)"},
-                               std::pair{&missing, "missing (default kept)"}})
-        if (!lines->empty()) problems += "; " + LineList(*lines) + ": " + what;
-    if (!problems.empty())
-        std::fprintf(stderr, "%s: some lines could not be read: %s\n", configPath.c_str(),
-                     problems.substr(2).c_str());
 }
 
 bool SaveConfig() {

@@ -170,63 +170,92 @@ void Report(StageRun& run, const Node& best, std::size_t states, const SolveResu
 }
 }  // namespace
 
-SolveResult Solve(StageRun& run, const SearchOptions& o) {
-    SolveResult result;
-    std::vector<TickKeys> prefix;
-    while (!run.Playing() && run.tick < 600) {
-        run.Tick({});
-        prefix.push_back({});
-    }
-    const NavigationMap nav;
-    std::vector<Trace> traces{{-1, 0, 0}};
-    std::vector<Node> beam;
-    beam.push_back({run.Save(), 0, 0});
-    for (int step = 0; !beam.empty(); ++step) {
-        std::map<Key, std::size_t> seen;
-        std::vector<Node> next;
-        for (const Node& node : beam) {
-            for (int m = 0; m < int(std::size(kMoves)); ++m) {
-                run.Restore(node.snap);
-                if (kMoves[m].jump && Player::YVelocity != 0) continue;
-                bool dead = false;
-                for (int t = 0; t < o.moveTicks && !dead; ++t) {
-                    TickKeys k = kMoves[m].keys;
-                    k.jump = kMoves[m].jump && t == 0;
-                    run.Tick(k);
-                    ++result.ticksSearched;
-                    if (run.Won()) {
-                        result.won = true;
-                        result.timeLeft = run.TimeLeft();
-                        result.keys = prefix;
-                        auto rest = Unwind(traces, node.trace, m, t + 1);
-                        result.keys.insert(result.keys.end(), rest.begin(), rest.end());
-                        return result;
-                    }
-                    dead = run.Hit() || run.TimeLeft() < o.minTimeLeft;
-                }
-                if (dead) continue;
-                int remaining = 0;
-                long long mask = 0;
-                const double score = Score(nav, remaining, mask);
-                const Key key = StateKey(mask);
-                auto it = seen.find(key);
-                if (it != seen.end() && next[it->second].score <= score) continue;
-                traces.push_back({node.trace, m, o.moveTicks});
-                Node child{run.Save(), int(traces.size() - 1), score};
-                if (it != seen.end()) {
-                    next[it->second] = std::move(child);
-                } else {
-                    seen.emplace(key, next.size());
-                    next.push_back(std::move(child));
-                }
-            }
+namespace {
+// One search: the beam of states after every move and the moves that led to each.
+class BeamSearch {
+  public:
+    BeamSearch(StageRun& run, const SearchOptions& o) : run_(run), o_(o) {}
+
+    SolveResult Run() {
+        SkipTheOpening();
+        beam_.push_back({run_.Save(), 0, 0});
+        for (int step = 0; !beam_.empty() && !result_.won; ++step) {
+            Children next;
+            for (const Node& node : beam_)
+                for (int m = 0; m < int(std::size(kMoves)) && !result_.won; ++m)
+                    Expand(node, m, next);
+            std::stable_sort(next.nodes.begin(), next.nodes.end(),
+                             [](const Node& a, const Node& b) { return a.score < b.score; });
+            if (int(next.nodes.size()) > o_.beam) next.nodes.resize(std::size_t(o_.beam));
+            if (o_.verbose && step % 25 == 0 && !next.nodes.empty())
+                Report(run_, next.nodes.front(), next.nodes.size(), result_);
+            beam_ = std::move(next.nodes);
         }
-        std::stable_sort(next.begin(), next.end(),
-                         [](const Node& a, const Node& b) { return a.score < b.score; });
-        if (int(next.size()) > o.beam) next.resize(std::size_t(o.beam));
-        if (o.verbose && step % 25 == 0 && !next.empty())
-            Report(run, next.front(), next.size(), result);
-        beam = std::move(next);
+        return std::move(result_);
     }
-    return result;
+
+  private:
+    // The best state reached so far for every key, in the order first reached.
+    struct Children {
+        std::map<Key, std::size_t> seen;
+        std::vector<Node> nodes;
+    };
+
+    // The curtains and the walk-in take no input.
+    void SkipTheOpening() {
+        while (!run_.Playing() && run_.tick < 600) {
+            run_.Tick({});
+            prefix_.push_back({});
+        }
+    }
+
+    // Plays move m from the node; keeps the state it leads to unless it died, ran out of time or
+    // is no better than one already kept; ends the search on a win.
+    void Expand(const Node& node, int m, Children& next) {
+        run_.Restore(node.snap);
+        if (kMoves[m].jump && Player::YVelocity != 0) return;
+        for (int t = 0; t < o_.moveTicks; ++t) {
+            TickKeys k = kMoves[m].keys;
+            k.jump = kMoves[m].jump && t == 0;
+            run_.Tick(k);
+            ++result_.ticksSearched;
+            if (run_.Won()) return Win(node, m, t + 1);
+            if (run_.Hit() || run_.TimeLeft() < o_.minTimeLeft) return;
+        }
+        int remaining = 0;
+        long long mask = 0;
+        const double score = Score(nav_, remaining, mask);
+        const Key key = StateKey(mask);
+        auto it = next.seen.find(key);
+        if (it != next.seen.end() && next.nodes[it->second].score <= score) return;
+        traces_.push_back({node.trace, m, o_.moveTicks});
+        Node child{run_.Save(), int(traces_.size() - 1), score};
+        if (it != next.seen.end()) {
+            next.nodes[it->second] = std::move(child);
+        } else {
+            next.seen.emplace(key, next.nodes.size());
+            next.nodes.push_back(std::move(child));
+        }
+    }
+
+    void Win(const Node& node, int m, int ticks) {
+        result_.won = true;
+        result_.timeLeft = run_.TimeLeft();
+        result_.keys = prefix_;
+        auto rest = Unwind(traces_, node.trace, m, ticks);
+        result_.keys.insert(result_.keys.end(), rest.begin(), rest.end());
+    }
+
+    StageRun& run_;
+    const SearchOptions& o_;
+    SolveResult result_;
+    std::vector<TickKeys> prefix_;
+    NavigationMap nav_;
+    std::vector<Trace> traces_{{-1, 0, 0}};
+    std::vector<Node> beam_;
+};
+}  // namespace
+
+SolveResult Solve(StageRun& run, const SearchOptions& options) {
+    return BeamSearch(run, options).Run();
 }
