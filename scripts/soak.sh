@@ -14,5 +14,13 @@ export SDL_VIDEODRIVER=offscreen SDL_NO_SIGNAL_HANDLERS=1 ALSOFT_DRIVERS=null
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$PWD/build-test/xdg-runtime}
 export ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
-KESTRUNE_SOAK_FRAMES=$frames ./build-test/tests/kestrune_tests --gtest_filter='Soak.*' |
-    grep -E 'frames in|OK|FAILED'
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if KESTRUNE_SOAK_FRAMES=$frames ./build-test/tests/kestrune_tests --gtest_filter='Soak.*' >"$log" 2>&1 &&
+    grep -q 'frames in' "$log"; then
+    grep -E 'frames in|OK ' "$log"
+else
+    echo "the soak failed or ended early:"
+    tail -n 40 "$log"
+    exit 1
+fi

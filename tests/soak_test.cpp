@@ -11,6 +11,8 @@
 #include <fstream>
 #include <random>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "actors/player.h"
 #include "engine/input.h"
@@ -79,30 +81,36 @@ class RandomPlayer {
 
     void Pads(bool title, bool confirm) {
         if (Chance(1)) {
-            if (JoyCount() > 0 && Chance(50)) {
-                DetachJoystick(pads_--);
-                pad_ = nullptr;
-            } else if (JoyCount() < 2) {
-                pad_ = &AttachFakeJoystick(++pads_);
+            if (!pads_.empty() && Chance(50)) {
+                DetachJoystick(pads_.back().first);
+                pads_.pop_back();
+            } else if (pads_.size() < 2) {
+                ++lastId_;
+                pads_.push_back({lastId_, &AttachFakeJoystick(lastId_)});
             }
         }
-        if (!pad_ || JoyCount() == 0) return;
-        if (Chance(10)) pad_->buttons = std::uniform_int_distribution<unsigned>(0, 0xffffu)(rng_);
-        if (Chance(10)) pad_->axes[std::size_t(Pick(0, 5))] = float(Pick(-110, 110)) / 100.0f;
-        if (Chance(5)) pad_->hat = Chance(30) ? -1.0f : float(Pick(0, 7)) / 8.0f;
+        if (pads_.empty()) return;
+        FakeJoystick& pad = *pads_[std::size_t(Pick(0, int(pads_.size()) - 1))].second;
+        if (Chance(10)) pad.buttons = std::uniform_int_distribution<unsigned>(0, 0xffffu)(rng_);
+        if (Chance(10)) pad.axes[std::size_t(Pick(0, 5))] = float(Pick(-110, 110)) / 100.0f;
+        if (Chance(5)) pad.hat = Chance(30) ? -1.0f : float(Pick(0, 7)) / 8.0f;
         if (!title) return;
-        // On the title the pad either confirms with its stick at rest or moves without confirming.
-        if (confirm) {
-            pad_->axes[0] = 0;
-        } else {
-            pad_->Let(0);
-            if (cfgJoyAction >= 0 && cfgJoyAction < 16) pad_->Let(cfgJoyAction);
+        // On the title every pad either confirms with its stick at rest or moves without
+        // confirming.
+        for (auto& [id, p] : pads_) {
+            if (confirm) {
+                p->axes[0] = 0;
+            } else {
+                p->Let(0);
+                if (cfgJoyAction >= 0 && cfgJoyAction < 16) p->Let(cfgJoyAction);
+            }
         }
     }
 
     std::mt19937 rng_;
-    FakeJoystick* pad_ = nullptr;
-    int pads_ = 0;
+    // The attached pads by platform id, in the order they were plugged in.
+    std::vector<std::pair<int, FakeJoystick*>> pads_;
+    int lastId_ = 0;
 };
 
 // What must hold after every frame, whatever was pressed.
