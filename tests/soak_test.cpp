@@ -16,6 +16,7 @@
 
 #include "actors/player.h"
 #include "engine/input.h"
+#include "engine/system.h"
 #include "screens/screen_title.h"
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
@@ -140,11 +141,19 @@ TEST(Soak, RandomInputOverEveryScreenKeepsTheGameWhole) {
     HarnessOptions o;
     o.silentAudio = true;  // a recording driver would keep every call of the run
     Harness h(o);
+    // Random input must never end the game: if anything calls End, fail loudly instead of
+    // leaving with the exit code of a clean end.
+    static long frame = 0;
+    AddExitHook([] {
+        std::fprintf(stderr, "the game ended itself at frame %ld on %s\n", frame,
+                     screenManager ? screenManager->ActiveName().c_str() : "no screen");
+        std::_Exit(3);
+    });
     RandomPlayer player(20261209);
     const long startKiB = ResidentKiB();
     const auto started = std::chrono::steady_clock::now();
     std::set<std::string> visited;
-    for (long frame = 1; frame <= frames; ++frame) {
+    for (frame = 1; frame <= frames; ++frame) {
         player.Act();
         h.RunFrames(1);
         CheckInvariants(h, frame);
