@@ -295,6 +295,33 @@ TEST_F(GLRenderTest, OneDrawCallPerRunOfSharedTextureAndState) {
     EXPECT_EQ(gl.LastFrameDrawCalls(), 50);
 }
 
+TEST_F(GLRenderTest, OpaquePiecesDrawnAheadOfTheBlendedOnesLookTheSame) {
+    auto pm = std::make_unique<TPixmap>(3, 1);
+    pm->WritePixel(0, 0, 0xff0000ffu);
+    pm->WritePixel(1, 0, 0x00ff0080u);  // half see-through
+    pm->WritePixel(2, 0, 0x0000ffffu);
+    auto image = CreateImageFromPixmap(std::move(pm), 0);
+    TGLRender2DDriver& gl = GLMax2DDriver();
+    Flip(0);
+    DrawSubImageRect(*image, 0, 0, 4, 4, 0, 0, 1, 1);   // red
+    DrawSubImageRect(*image, 2, 0, 4, 4, 1, 0, 1, 1);   // green over half the red
+    DrawSubImageRect(*image, 4, 0, 4, 4, 2, 0, 1, 1);   // blue over half the green: stays on top
+    DrawSubImageRect(*image, 20, 0, 4, 4, 0, 0, 1, 1);  // red, clear of everything
+    SetAlpha(0.5f);
+    DrawSubImageRect(*image, 40, 0, 4, 4, 2, 0, 1, 1);  // blue made see-through by the colour
+    SetAlpha(1);
+    DrawSubImageRect(*image, 42, 0, 4, 4, 0, 0, 1, 1);  // red over it
+    ExpectRGB(4, 1, 255, 0, 0);
+    ExpectRGB(10, 1, 127, 128, 0, 2);
+    ExpectRGB(17, 1, 0, 0, 255);
+    ExpectRGB(30, 1, 0, 0, 255);
+    ExpectRGB(81, 1, 255, 0, 0);
+    ExpectRGB(161, 1, 0, 0, 128, 2);
+    ExpectRGB(170, 1, 255, 0, 0);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 2);
+}
+
 TEST_F(GLRenderTest, OvalsAndPolygonsFill) {
     SetColor(255, 255, 255);
     DrawOval(0, 0, 20, 10);

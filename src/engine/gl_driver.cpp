@@ -106,7 +106,43 @@ class TGLImageFrame : public TImageFrame {
     float uscale = 1, vscale = 1;
     GLuint name = 0;
     int seq = 0;
+    // Counts of texels that are not fully opaque, summed over every rectangle from the top-left
+    // corner ((width + 1) x (height + 1) entries); empty for filtered textures, whose samples
+    // reach past a rectangle.
+    std::vector<std::uint32_t> clearSums;
+    int texW = 0, texH = 0;
+
+    // Whether every texel of the rectangle is fully opaque.
+    bool Opaque(float sx, float sy, float sw, float sh) const {
+        if (clearSums.empty() || sw <= 0 || sh <= 0) return false;
+        if (sx != std::floor(sx) || sy != std::floor(sy) || sw != std::floor(sw) ||
+            sh != std::floor(sh) || sx < 0 || sy < 0 || sx + sw > float(texW) ||
+            sy + sh > float(texH))
+            return false;
+        const std::size_t x0 = std::size_t(sx), y0 = std::size_t(sy);
+        const std::size_t x1 = x0 + std::size_t(sw), y1 = y0 + std::size_t(sh);
+        const std::size_t row = std::size_t(texW) + 1;
+        return clearSums[y1 * row + x1] - clearSums[y0 * row + x1] - clearSums[y1 * row + x0] +
+                   clearSums[y0 * row + x0] ==
+               0;
+    }
 };
+
+namespace {
+std::vector<std::uint32_t> ClearSums(const TPixmap& p) {
+    const std::size_t row = std::size_t(p.width) + 1;
+    std::vector<std::uint32_t> sums(row * (std::size_t(p.height) + 1), 0);
+    for (int y = 0; y < p.height; ++y) {
+        std::uint32_t line = 0;
+        for (int x = 0; x < p.width; ++x) {
+            line += p.Row(y)[x * 4 + 3] != 255 ? 1 : 0;
+            sums[(std::size_t(y) + 1) * row + std::size_t(x) + 1] =
+                sums[std::size_t(y) * row + std::size_t(x) + 1] + line;
+        }
+    }
+    return sums;
+}
+}  // namespace
 
 GLuint Compile(GLenum type, const char* source) {
     GLuint s = glCreateShader(type);
@@ -147,11 +183,21 @@ struct TGLRender2DDriver::Impl {
     int drawableW = 0, drawableH = 0;
 
     std::vector<Vertex> batch;
+    std::vector<Vertex> unblended, blended;  // a run split by Partition, kept for their capacity
     GLuint batchTexture = 0;
     // Thin slanted lines go out as GL_LINES; level and upright ones are drawn as quads.
     GLenum batchMode = GL_TRIANGLES;
     bool batchTextured = false, batchColored = false;
     bool batchTinted = false;  // some vertex is not opaque white
+    // Each primitive of the run, and whether it covers its pixels completely (no blending
+    // needed): opaque vertices, and for pictures only opaque texels.
+    struct Piece {
+        std::size_t first, count;
+        bool opaque;
+    };
+    std::vector<Piece> pieces;
+    std::size_t pieceStart = 0;
+    bool pieceOpaque = true;
     bool batching = true;
     long long frameCalls = 0, lastFrameCalls = 0, totalCalls = 0;
     int swapInterval = -2;
@@ -176,12 +222,17 @@ struct TGLRender2DDriver::Impl {
     void CreateObjects();
     void DestroyObjects();
     void Flush();
+    void Draw(const Program& program, const std::vector<Vertex>& vertices);
+    // Splits an alpha-blended run of triangles into the pieces that may be drawn first without
+    // blending and the rest; false when nothing is gained.
+    bool Partition();
     void ApplyBlend();
     void ApplyScissor();
     void Push(float x, float y, float u, float v, float isTextured) {
         batch.push_back(Vertex{x, y, u, v, r, g, b, a, isTextured});
         (isTextured > 0 ? batchTextured : batchColored) = true;
         if ((r & g & b & a) != 255) batchTinted = true;
+        if (a != 255) pieceOpaque = false;
     }
     void Triangle(const float* p0, const float* p1, const float* p2) {
         Mode(GL_TRIANGLES, false);
@@ -195,6 +246,10 @@ struct TGLRender2DDriver::Impl {
         EndPrimitive();
     }
     void EndPrimitive() {
+        if (batch.size() > pieceStart)
+            pieces.push_back({pieceStart, batch.size() - pieceStart, pieceOpaque});
+        pieceStart = batch.size();
+        pieceOpaque = true;
         if (!batching || batch.size() > 60000) Flush();
     }
     void Transform(float x, float y, float tx, float ty, float out[2]) const {
@@ -277,24 +332,86 @@ void TGLRender2DDriver::Impl::DestroyObjects() {
     batchTexture = 0;
 }
 
+void TGLRender2DDriver::Impl::Draw(const Program& program, const std::vector<Vertex>& vertices) {
+    if (vertices.empty()) return;
+    glUseProgram(program.name);
+    glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)),
+                 vertices.data(), GL_STREAM_DRAW);
+    glDrawArrays(batchMode, 0, static_cast<GLsizei>(vertices.size()));
+    ++frameCalls;
+    ++totalCalls;
+}
+
+namespace {
+struct Box {
+    float x0, y0, x1, y1;
+    bool Overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+};
+
+Box BoxOf(const Vertex* v, std::size_t count) {
+    Box b{v[0].x, v[0].y, v[0].x, v[0].y};
+    for (std::size_t i = 1; i < count; ++i) {
+        b.x0 = std::min(b.x0, v[i].x);
+        b.y0 = std::min(b.y0, v[i].y);
+        b.x1 = std::max(b.x1, v[i].x);
+        b.y1 = std::max(b.y1, v[i].y);
+    }
+    return b;
+}
+}  // namespace
+
+bool TGLRender2DDriver::Impl::Partition() {
+    if (blend != ALPHABLEND || batchMode != GL_TRIANGLES || pieces.empty() ||
+        pieces.back().first + pieces.back().count != batch.size() ||
+        std::none_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.opaque; }))
+        return false;
+    unblended.clear();
+    blended.clear();
+    // A piece may go ahead of the blended ones only where it covers none of them: everything it
+    // overtakes is elsewhere, and opaque pieces keep their order among themselves.
+    std::vector<Box> behind;
+    for (const Piece& p : pieces) {
+        const Vertex* v = &batch[p.first];
+        const Box box = BoxOf(v, p.count);
+        bool free = p.opaque;
+        for (std::size_t i = 0; free && i < behind.size(); ++i) free = !box.Overlaps(behind[i]);
+        if (free) {
+            unblended.insert(unblended.end(), v, v + p.count);
+        } else {
+            blended.insert(blended.end(), v, v + p.count);
+            behind.push_back(box);
+        }
+    }
+    return !unblended.empty();
+}
+
 void TGLRender2DDriver::Impl::Flush() {
     if (batch.empty() || !Live()) {
         batch.clear();
+        pieces.clear();
+        pieceStart = 0;
         return;
     }
     const Program& program = blend == MASKBLEND ? masked
                              : !batchTextured   ? colored
                              : batchTinted      ? textured
                                                 : copied;
-    glUseProgram(program.name);
-    glBindTexture(GL_TEXTURE_2D, batchTexture ? batchTexture : white);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)),
-                 batch.data(), GL_STREAM_DRAW);
-    glDrawArrays(batchMode, 0, static_cast<GLsizei>(batch.size()));
-    ++frameCalls;
-    ++totalCalls;
+    // Blending reads the framebuffer for every pixel, the dearest step of a software
+    // rasterizer: whatever is fully opaque is drawn first without it.
+    if (Partition()) {
+        glDisable(GL_BLEND);
+        Draw(program, unblended);
+        ApplyBlend();
+        Draw(program, blended);
+    } else {
+        Draw(program, batch);
+    }
     batch.clear();
+    pieces.clear();
+    pieceStart = 0;
+    pieceOpaque = true;
     batchTexture = 0;
     batchTextured = batchColored = batchTinted = false;
 }
@@ -474,6 +591,9 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     frame->u1 = float(cw) * frame->uscale;
     frame->v1 = float(ch) * frame->vscale;
     frame->seq = d.generation;
+    frame->texW = tw;
+    frame->texH = th;
+    if (!filtered && !mipmapped) frame->clearSums = ClearSums(*canvas);
     return frame;
 }
 
@@ -704,6 +824,7 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     auto* gl = dynamic_cast<TGLImageFrame*>(&frame);
     if (!gl || gl->seq != d.generation || !d.Live()) return;
     d.TexturedJoin(gl->name);
+    d.pieceOpaque = gl->Opaque(sx, sy, sw, sh);
     float u0 = sx * gl->uscale, v0 = sy * gl->vscale;
     float u1 = (sx + sw) * gl->uscale, v1 = (sy + sh) * gl->vscale;
     float p[4][2];
