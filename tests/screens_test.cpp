@@ -5,6 +5,8 @@
 
 #include "actors/player.h"
 #include "engine/input.h"
+#include "engine/text.h"
+#include "screens/menu_screen.h"
 #include "screens/screen_ending.h"
 #include "screens/screen_pause.h"
 #include "screens/screen_stage_ready.h"
@@ -81,6 +83,29 @@ TEST_F(Screens, TitleMenuWrapsBothWaysAndPlayStartsANewGame) {
     EXPECT_EQ(StageActual::State, StageActual::STATE_NEWGAME);
     // Closed at once, whatever the curtains were doing; opening again once the ready screen goes.
     EXPECT_FLOAT_EQ(StageActual::Curtains->Width->Value(), 128);
+}
+
+// A menu whose highlight is moved from outside, as its keys would move it.
+class OpenMenu : public TMenuScreen {
+  public:
+    using TMenuScreen::Select;
+};
+
+TEST_F(Screens, AMenuHighlightsExactlyOneLineWhateverKeyItWasLeftOn) {
+    Start({kQuickStage});
+    OpenMenu menu;
+    menu.Select(2);
+    EXPECT_EQ(menu.SelectedItemKey, 0) << "a menu without lines has nothing to move to";
+    for (int i = 0; i < 3; ++i) menu.MenuItems[FromInt(i)] = TMenuItem::Add(0, 10 * i, "LINE");
+    // Left on a line a longer menu had: it must not be looked up into an empty new line.
+    menu.SelectedItemKey = 7;
+    menu.Select(-4);
+    EXPECT_EQ(menu.SelectedItemKey, 2);
+    ASSERT_EQ(menu.MenuItems.size(), 3u);
+    int lit = 0;
+    for (auto& [key, item] : menu.MenuItems) lit += item->Selected;
+    EXPECT_EQ(lit, 1);
+    EXPECT_EQ(menu.MenuItems["2"]->Selected, 1);
 }
 
 TEST_F(Screens, TheTitleSpiderDropsFortyPixelsAndClimbsBackInACycle) {

@@ -38,13 +38,6 @@ int ScreenConfig::Finish() {
     return 0;
 }
 
-void ScreenConfig::Select(int key) {
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 0;
-    SelectedItemKey = (key % kLines + kLines) % kLines;
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 1;
-    FlushKeys();
-}
-
 void ScreenConfig::ActOnMusic() {
     // Right, press and left are each asked once a frame, so several can act together.
     const int right = TMenuItem::Right(), press = TMenuItem::Press(), left = TMenuItem::Left();
@@ -85,10 +78,12 @@ int ScreenConfig::Update() {
     TMenuItem::Update();
     if (TMenuItem::Down()) {
         Select(SelectedItemKey + 1);
+        FlushKeys();
         return 0;
     }
     if (TMenuItem::Up()) {
         Select(SelectedItemKey - 1);
+        FlushKeys();
         return 0;
     }
     switch (SelectedItemKey) {

@@ -2,18 +2,13 @@
 // The options: music volume, sound effects, scan lines and the window, changed at once as the
 // player steps through them and written to the settings file when the screen is left.
 
-#include <map>
-#include <memory>
 #include <string>
 
-#include "shell/screen_manager.h"
-#include "toolkit/menu_item.h"
+#include "screens/menu_screen.h"
 
-class ScreenConfig : public BaseScreenClass {
+class ScreenConfig : public TMenuScreen {
   public:
-    std::map<std::string, std::unique_ptr<TMenuItem>> MenuItems;
-    // 0 music, 1 effects, 2 scan lines, 3 windowed, 4 exit.
-    int SelectedItemKey = 0;
+    // Lines: 0 music, 1 effects, 2 scan lines, 3 windowed, 4 exit.
 
     // The five lines, the cursor on EXIT.
     int Start() override;
@@ -32,7 +27,6 @@ class ScreenConfig : public BaseScreenClass {
     static std::string WindowedText();
 
   private:
-    void Select(int key);
     void ActOnMusic();
     // A 0/1 setting stepped by right, press and left, wrapping round.
     static void Toggle(int& setting);

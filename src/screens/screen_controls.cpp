@@ -34,12 +34,6 @@ int ScreenControls::Finish() {
     return 0;
 }
 
-void ScreenControls::Select(int key) {
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 0;
-    SelectedItemKey = (key % kLines + kLines) % kLines;
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 1;
-}
-
 int ScreenControls::Update() {
     TMenuItem::Update();
     const bool pad = JoyCount() > 0;

@@ -2,18 +2,11 @@
 // The controls menu: configure the keyboard, configure the joystick (only with one attached),
 // exit. The settings file is written whenever the screen is left.
 
-#include <map>
-#include <memory>
-#include <string>
+#include "screens/menu_screen.h"
 
-#include "shell/screen_manager.h"
-#include "toolkit/menu_item.h"
-
-class ScreenControls : public BaseScreenClass {
+class ScreenControls : public TMenuScreen {
   public:
-    std::map<std::string, std::unique_ptr<TMenuItem>> MenuItems;
-    // 0 keyboard, 1 joystick, 2 exit.
-    int SelectedItemKey = 0;
+    // Lines: 0 keyboard, 1 joystick, 2 exit.
 
     // The three lines, the cursor on EXIT.
     int Start() override;
@@ -22,7 +15,4 @@ class ScreenControls : public BaseScreenClass {
     int Update() override;
     int Render() override;
     virtual int Quit();
-
-  private:
-    void Select(int key);
 };

@@ -35,12 +35,6 @@ int ScreenPause::Finish() {
     return 0;
 }
 
-void ScreenPause::Select(int key) {
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 0;
-    SelectedItemKey = key > 1 ? 0 : key < 0 ? 1 : key;
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 1;
-}
-
 int ScreenPause::Update() {
     TMenuItem::Update();
     if (TMenuItem::Down()) {

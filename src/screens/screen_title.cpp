@@ -92,12 +92,6 @@ int ScreenTitle::Finish() {
     return 0;
 }
 
-void ScreenTitle::Select(int key) {
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 0;
-    SelectedItemKey = (key % kItems + kItems) % kItems;
-    MenuItems[FromInt(SelectedItemKey)]->Selected = 1;
-}
-
 int ScreenTitle::Update() {
     TMenuItem::Update();
     if (TMenuItem::Right()) {

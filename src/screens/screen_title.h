@@ -2,13 +2,10 @@
 // The main menu: the title picture, "PLAY", "CONTROLS", "OPTIONS" and "QUIT" chosen with left
 // and right, and a small spider that lowers itself on its thread and climbs back up.
 
-#include <map>
 #include <memory>
-#include <string>
 
-#include "shell/screen_manager.h"
+#include "screens/menu_screen.h"
 #include "toolkit/anim.h"
-#include "toolkit/menu_item.h"
 #include "toolkit/tween.h"
 
 // The class-level globals of TitleSpider with their values before Init.
@@ -46,10 +43,9 @@ class TitleSpider {
     static void Reset();
 };
 
-class ScreenTitle : public BaseScreenClass {
+class ScreenTitle : public TMenuScreen {
   public:
-    std::map<std::string, std::unique_ptr<TMenuItem>> MenuItems;
-    int SelectedItemKey = 0;
+    // Lines: 0 "PLAY", 1 "CONTROLS", 2 "OPTIONS", 3 "QUIT".
 
     int Start() override;
     int Finish() override;
@@ -61,7 +57,4 @@ class ScreenTitle : public BaseScreenClass {
     virtual int Settings();
     // Ends the program at once, saving nothing.
     virtual int Quit();
-
-  private:
-    void Select(int key);
 };
