@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "engine/input.h"
 #include "engine/render2d.h"
@@ -18,93 +19,59 @@ bool g_videoOk = false;
 SDL_Window* g_window = nullptr;
 bool g_mouseVisible = true;
 
+// Keys with a code of their own; letters, digits, F-keys and the numeric pad go by ranges.
+constexpr std::pair<SDL_Keycode, int> kKeyCodes[] = {
+    {SDLK_BACKSPACE, vk::BACKSPACE},
+    {SDLK_TAB, vk::TAB},
+    {SDLK_RETURN, vk::ENTER},
+    {SDLK_KP_ENTER, vk::ENTER},
+    {SDLK_LSHIFT, vk::SHIFT},
+    {SDLK_RSHIFT, vk::SHIFT},
+    {SDLK_LCTRL, vk::CONTROL},
+    {SDLK_RCTRL, vk::CONTROL},
+    {SDLK_LALT, vk::ALT},
+    {SDLK_RALT, vk::ALT},
+    {SDLK_PAUSE, vk::PAUSE},
+    {SDLK_CAPSLOCK, vk::CAPSLOCK},
+    {SDLK_ESCAPE, vk::ESCAPE},
+    {SDLK_SPACE, vk::SPACE},
+    {SDLK_PAGEUP, vk::PAGEUP},
+    {SDLK_PAGEDOWN, vk::PAGEDOWN},
+    {SDLK_END, vk::END},
+    {SDLK_HOME, vk::HOME},
+    {SDLK_LEFT, vk::LEFT},
+    {SDLK_UP, vk::UP},
+    {SDLK_RIGHT, vk::RIGHT},
+    {SDLK_DOWN, vk::DOWN},
+    {SDLK_INSERT, vk::INSERT},
+    {SDLK_DELETE, vk::DELETE},
+    {SDLK_KP_0, vk::NUMPAD0},
+    {SDLK_KP_MULTIPLY, vk::MULTIPLY},
+    {SDLK_KP_PLUS, vk::ADD},
+    {SDLK_KP_MINUS, vk::SUBTRACT},
+    {SDLK_KP_PERIOD, vk::DECIMAL},
+    {SDLK_KP_DIVIDE, vk::DIVIDE},
+    {SDLK_SEMICOLON, vk::SEMICOLON},
+    {SDLK_EQUALS, vk::EQUALS},
+    {SDLK_COMMA, vk::COMMA},
+    {SDLK_MINUS, vk::MINUS},
+    {SDLK_PERIOD, vk::PERIOD},
+    {SDLK_SLASH, vk::SLASH},
+    {SDLK_BACKQUOTE, vk::TILDE},
+    {SDLK_LEFTBRACKET, vk::OPENBRACKET},
+    {SDLK_BACKSLASH, vk::BACKSLASH},
+    {SDLK_RIGHTBRACKET, vk::CLOSEBRACKET},
+    {SDLK_QUOTE, vk::QUOTES},
+};
+
 int MapKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) return vk::A + (key - SDLK_a);
     if (key >= SDLK_0 && key <= SDLK_9) return vk::NUM0 + (key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12) return vk::F1 + (key - SDLK_F1);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return vk::NUMPAD0 + 1 + (key - SDLK_KP_1);
-    switch (key) {
-        case SDLK_BACKSPACE:
-            return vk::BACKSPACE;
-        case SDLK_TAB:
-            return vk::TAB;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return vk::ENTER;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT:
-            return vk::SHIFT;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL:
-            return vk::CONTROL;
-        case SDLK_LALT:
-        case SDLK_RALT:
-            return vk::ALT;
-        case SDLK_PAUSE:
-            return vk::PAUSE;
-        case SDLK_CAPSLOCK:
-            return vk::CAPSLOCK;
-        case SDLK_ESCAPE:
-            return vk::ESCAPE;
-        case SDLK_SPACE:
-            return vk::SPACE;
-        case SDLK_PAGEUP:
-            return vk::PAGEUP;
-        case SDLK_PAGEDOWN:
-            return vk::PAGEDOWN;
-        case SDLK_END:
-            return vk::END;
-        case SDLK_HOME:
-            return vk::HOME;
-        case SDLK_LEFT:
-            return vk::LEFT;
-        case SDLK_UP:
-            return vk::UP;
-        case SDLK_RIGHT:
-            return vk::RIGHT;
-        case SDLK_DOWN:
-            return vk::DOWN;
-        case SDLK_INSERT:
-            return vk::INSERT;
-        case SDLK_DELETE:
-            return vk::DELETE;
-        case SDLK_KP_0:
-            return vk::NUMPAD0;
-        case SDLK_KP_MULTIPLY:
-            return vk::MULTIPLY;
-        case SDLK_KP_PLUS:
-            return vk::ADD;
-        case SDLK_KP_MINUS:
-            return vk::SUBTRACT;
-        case SDLK_KP_PERIOD:
-            return vk::DECIMAL;
-        case SDLK_KP_DIVIDE:
-            return vk::DIVIDE;
-        case SDLK_SEMICOLON:
-            return vk::SEMICOLON;
-        case SDLK_EQUALS:
-            return vk::EQUALS;
-        case SDLK_COMMA:
-            return vk::COMMA;
-        case SDLK_MINUS:
-            return vk::MINUS;
-        case SDLK_PERIOD:
-            return vk::PERIOD;
-        case SDLK_SLASH:
-            return vk::SLASH;
-        case SDLK_BACKQUOTE:
-            return vk::TILDE;
-        case SDLK_LEFTBRACKET:
-            return vk::OPENBRACKET;
-        case SDLK_BACKSLASH:
-            return vk::BACKSLASH;
-        case SDLK_RIGHTBRACKET:
-            return vk::CLOSEBRACKET;
-        case SDLK_QUOTE:
-            return vk::QUOTES;
-        default:
-            return -1;
-    }
+    for (const auto& [sdl, code] : kKeyCodes)
+        if (sdl == key) return code;
+    return -1;
 }
 
 int MapMouseButton(Uint8 button) {

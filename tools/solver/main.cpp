@@ -157,7 +157,13 @@ int main(int argc, char** argv) {
                                ", found by tools/solver: " + std::to_string(r.keys.size()) +
                                " ticks, " + std::to_string(jumps) + " jumps.",
                            " Tick 1 is the pass after the ready screen took the action key."};
-        std::ofstream(a.out, std::ios::binary) << FormatReplay(replay);
+        std::ofstream out(a.out, std::ios::binary);
+        out << FormatReplay(replay);
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "solver: could not write %s\n", a.out.c_str());
+            return 1;
+        }
     }
     return 0;
 }
