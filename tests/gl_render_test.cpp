@@ -322,6 +322,26 @@ TEST_F(GLRenderTest, OpaquePiecesDrawnAheadOfTheBlendedOnesLookTheSame) {
     EXPECT_EQ(gl.LastFrameDrawCalls(), 2);
 }
 
+TEST_F(GLRenderTest, AMirroredOpaquePieceKeepsTheSeeThroughTexelPastItsEdgeBlended) {
+    // A mirrored picture's left edge maps to the far side of its source rectangle: a pixel
+    // centre lying exactly on that edge samples the texel beyond it, here a see-through one,
+    // which must leave the background alone rather than be written as it is.
+    auto pm = std::make_unique<TPixmap>(2, 1);
+    pm->WritePixel(0, 0, 0xff0000ffu);
+    pm->WritePixel(1, 0, 0x00ff0000u);
+    auto image = CreateImageFromPixmap(std::move(pm), 0);
+    Flip(0);
+    for (float sx : {-1.0f, 1.0f}) {
+        SetTransform(0, sx, 1);
+        // Window x 40.5 (a pixel centre) is the left edge either way.
+        DrawSubImageRect(*image, sx < 0 ? 14.125f : 10.125f, sx < 0 ? 0 : 10, 4, 4, 0, 0, 1, 1);
+    }
+    SetTransform(0, 1, 1);
+    ExpectRGB(40, 1, 0, 0, 0);
+    ExpectRGB(41, 1, 255, 0, 0);
+    ExpectRGB(40, 41, 255, 0, 0);
+}
+
 TEST_F(GLRenderTest, OvalsAndPolygonsFill) {
     SetColor(255, 255, 255);
     DrawOval(0, 0, 20, 10);

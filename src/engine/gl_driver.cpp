@@ -824,7 +824,6 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     auto* gl = dynamic_cast<TGLImageFrame*>(&frame);
     if (!gl || gl->seq != d.generation || !d.Live()) return;
     d.TexturedJoin(gl->name);
-    d.pieceOpaque = gl->Opaque(sx, sy, sw, sh);
     float u0 = sx * gl->uscale, v0 = sy * gl->vscale;
     float u1 = (sx + sw) * gl->uscale, v1 = (sy + sh) * gl->vscale;
     float p[4][2];
@@ -832,6 +831,12 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     d.Transform(x1, y0, tx, ty, p[1]);
     d.Transform(x1, y1, tx, ty, p[2]);
     d.Transform(x0, y1, tx, ty, p[3]);
+    // The rasterizer keeps pixels whose centres lie on a top or left edge. Upright and unflipped,
+    // those edges are the source rectangle's near sides; otherwise a far side, whose centres
+    // sample the texel beyond the rectangle, which may be see-through and must then be blended.
+    const bool upright =
+        p[1][1] == p[0][1] && p[1][0] > p[0][0] && p[3][0] == p[0][0] && p[3][1] > p[0][1];
+    d.pieceOpaque = upright && gl->Opaque(sx, sy, sw, sh);
     d.Push(p[0][0], p[0][1], u0, v0, 1);
     d.Push(p[1][0], p[1][1], u1, v0, 1);
     d.Push(p[2][0], p[2][1], u1, v1, 1);
