@@ -252,9 +252,17 @@ TEST_F(GLRenderTest, ImagesSurviveTheDisplayBeingReopened) {
     ExpectRGB(2, 2, 0, 255, 255);
 }
 
+// A picture of one colour; a see-through one would not be drawn at all.
+std::unique_ptr<TImage> Filled(int w, int h, std::uint32_t rgba) {
+    auto pm = std::make_unique<TPixmap>(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pm->WritePixel(x, y, rgba);
+    return CreateImageFromPixmap(std::move(pm), 0);
+}
+
 TEST_F(GLRenderTest, OneDrawCallPerRunOfSharedTextureAndState) {
-    auto a = CreateImageFromPixmap(std::make_unique<TPixmap>(16, 16), 0);
-    auto b = CreateImageFromPixmap(std::make_unique<TPixmap>(16, 16), 0);
+    auto a = Filled(16, 16, 0xffffff80u);
+    auto b = Filled(16, 16, 0xffffff80u);
     TGLRender2DDriver& gl = GLMax2DDriver();
     Flip(0);
     for (int i = 0; i < 300; ++i) {
@@ -340,6 +348,40 @@ TEST_F(GLRenderTest, AMirroredOpaquePieceKeepsTheSeeThroughTexelPastItsEdgeBlend
     ExpectRGB(40, 1, 0, 0, 0);
     ExpectRGB(41, 1, 255, 0, 0);
     ExpectRGB(40, 41, 255, 0, 0);
+}
+
+TEST_F(GLRenderTest, TexelsThatDoNotShowLeaveTheScreenAloneExceptWhereShadingReadsThem) {
+    auto pm = std::make_unique<TPixmap>(4, 1);
+    pm->WritePixel(0, 0, 0x00ff0000u);  // see-through, green underneath
+    pm->WritePixel(1, 0, 0xff0000ffu);
+    pm->WritePixel(2, 0, 0x0000ff80u);  // half see-through blue
+    pm->WritePixel(3, 0, 0x00ff0000u);
+    auto image = CreateImageFromPixmap(std::move(pm), 0);
+    auto nothing = Filled(4, 4, 0x00ff0000u);
+    TGLRender2DDriver& gl = GLMax2DDriver();
+    Flip(0);
+    SetClsColor(255, 255, 255);
+    Cls();
+    DrawImage(*nothing, 0, 20);
+    Flip(0);
+    EXPECT_EQ(gl.LastFrameDrawCalls(), 0) << "a picture that shows nothing costs nothing";
+    Cls();
+    DrawImage(*image, 10, 0);  // window x 40 .. 56, four pixels a texel
+    SetTransform(0, -1, 1);
+    DrawImage(*image, 26, 0);  // mirrored into window x 88 .. 104
+    SetTransform(0, 1, 1);
+    SetBlend(SHADEBLEND);
+    DrawImage(*image, 40, 0);  // multiplies by every texel's colour, shown or not
+    SetBlend(ALPHABLEND);
+    for (int x : {40, 43, 52, 55, 88, 91, 100, 103}) ExpectRGB(x, 1, 255, 255, 255);
+    ExpectRGB(44, 1, 255, 0, 0);
+    ExpectRGB(47, 1, 255, 0, 0);
+    ExpectRGB(51, 1, 127, 127, 255, 2);
+    ExpectRGB(99, 1, 255, 0, 0);
+    ExpectRGB(93, 1, 127, 127, 255, 2);
+    ExpectRGB(161, 1, 0, 255, 0);
+    ExpectRGB(165, 1, 255, 0, 0);
+    ExpectRGB(175, 1, 0, 255, 0);
 }
 
 TEST_F(GLRenderTest, OvalsAndPolygonsFill) {

@@ -106,36 +106,90 @@ class TGLImageFrame : public TImageFrame {
     float uscale = 1, vscale = 1;
     GLuint name = 0;
     int seq = 0;
-    // Counts of texels that are not fully opaque, summed over every rectangle from the top-left
-    // corner ((width + 1) x (height + 1) entries); empty for filtered textures, whose samples
-    // reach past a rectangle.
+    // Counts of texels that are not fully opaque (clearSums) and of texels that show at all
+    // (seenSums), summed over every rectangle from the top-left corner ((width + 1) x
+    // (height + 1) entries); empty for filtered textures, whose samples reach past a rectangle.
     std::vector<std::uint32_t> clearSums;
+    std::vector<std::uint32_t> seenSums;
     int texW = 0, texH = 0;
 
     // Whether every texel of the rectangle is fully opaque.
     bool Opaque(float sx, float sy, float sw, float sh) const {
-        if (clearSums.empty() || sw <= 0 || sh <= 0) return false;
-        if (sx != std::floor(sx) || sy != std::floor(sy) || sw != std::floor(sw) ||
-            sh != std::floor(sh) || sx < 0 || sy < 0 || sx + sw > float(texW) ||
-            sy + sh > float(texH))
-            return false;
-        const std::size_t x0 = std::size_t(sx), y0 = std::size_t(sy);
-        const std::size_t x1 = x0 + std::size_t(sw), y1 = y0 + std::size_t(sh);
+        if (!Whole(sx, sy, sw, sh)) return false;
+        const auto x0 = std::size_t(sx), y0 = std::size_t(sy);
+        return Count(clearSums, x0, y0, x0 + std::size_t(sw), y0 + std::size_t(sh)) == 0;
+    }
+    // Shrinks the rectangle to the texels in it that show (alpha above 0); false when none
+    // does. A rectangle the tables cannot answer for is left as it is.
+    bool Trim(float& sx, float& sy, float& sw, float& sh) const {
+        if (!Whole(sx, sy, sw, sh)) return true;
+        std::size_t x0 = std::size_t(sx), y0 = std::size_t(sy);
+        std::size_t x1 = x0 + std::size_t(sw), y1 = y0 + std::size_t(sh);
+        if (Count(seenSums, x0, y0, x1, y1) == 0) return false;
+        // Each side moves in while the row or column it passes shows nothing.
+        x0 = Narrow(x0, x1, [&](std::size_t c) { return Count(seenSums, x0, y0, c, y1); });
+        x1 = Widen(x0, x1, [&](std::size_t c) { return Count(seenSums, c, y0, x1, y1); });
+        y0 = Narrow(y0, y1, [&](std::size_t r) { return Count(seenSums, x0, y0, x1, r); });
+        y1 = Widen(y0, y1, [&](std::size_t r) { return Count(seenSums, x0, r, x1, y1); });
+        sx = float(x0);
+        sy = float(y0);
+        sw = float(x1 - x0);
+        sh = float(y1 - y0);
+        return true;
+    }
+
+  private:
+    // A rectangle of whole texels inside the texture, with tables to look it up in.
+    bool Whole(float sx, float sy, float sw, float sh) const {
+        return !clearSums.empty() && sw > 0 && sh > 0 && sx == std::floor(sx) &&
+               sy == std::floor(sy) && sw == std::floor(sw) && sh == std::floor(sh) && sx >= 0 &&
+               sy >= 0 && sx + sw <= float(texW) && sy + sh <= float(texH);
+    }
+    std::uint32_t Count(const std::vector<std::uint32_t>& sums, std::size_t x0, std::size_t y0,
+                        std::size_t x1, std::size_t y1) const {
         const std::size_t row = std::size_t(texW) + 1;
-        return clearSums[y1 * row + x1] - clearSums[y0 * row + x1] - clearSums[y1 * row + x0] +
-                   clearSums[y0 * row + x0] ==
-               0;
+        return sums[y1 * row + x1] - sums[y0 * row + x1] - sums[y1 * row + x0] +
+               sums[y0 * row + x0];
+    }
+    // The last `to` in [lo, hi] whose part [lo, to) counts nothing, for counts growing with `to`.
+    template <class F>
+    static std::size_t Narrow(std::size_t lo, std::size_t hi, F countBefore) {
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo + 1) / 2;
+            if (countBefore(mid) == 0) {
+                lo = mid;
+            } else {
+                hi = mid - 1;
+            }
+        }
+        return lo;
+    }
+    // The first `from` in [lo, hi] whose part [from, hi) counts nothing, for counts shrinking
+    // with `from`.
+    template <class F>
+    static std::size_t Widen(std::size_t lo, std::size_t hi, F countFrom) {
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (countFrom(mid) == 0) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        return hi;
     }
 };
 
 namespace {
-std::vector<std::uint32_t> ClearSums(const TPixmap& p) {
+// The summed-area table of the texels `counts` picks by their alpha.
+template <class Pick>
+std::vector<std::uint32_t> AlphaSums(const TPixmap& p, Pick counts) {
     const std::size_t row = std::size_t(p.width) + 1;
     std::vector<std::uint32_t> sums(row * (std::size_t(p.height) + 1), 0);
     for (int y = 0; y < p.height; ++y) {
         std::uint32_t line = 0;
         for (int x = 0; x < p.width; ++x) {
-            line += p.Row(y)[x * 4 + 3] != 255 ? 1 : 0;
+            line += counts(p.Row(y)[x * 4 + 3]) ? 1 : 0;
             sums[(std::size_t(y) + 1) * row + std::size_t(x) + 1] =
                 sums[std::size_t(y) * row + std::size_t(x) + 1] + line;
         }
@@ -593,7 +647,10 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     frame->seq = d.generation;
     frame->texW = tw;
     frame->texH = th;
-    if (!filtered && !mipmapped) frame->clearSums = ClearSums(*canvas);
+    if (!filtered && !mipmapped) {
+        frame->clearSums = AlphaSums(*canvas, [](std::uint8_t a) { return a != 255; });
+        frame->seenSums = AlphaSums(*canvas, [](std::uint8_t a) { return a != 0; });
+    }
     return frame;
 }
 
@@ -823,6 +880,19 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     Impl& d = *impl_;
     auto* gl = dynamic_cast<TGLImageFrame*>(&frame);
     if (!gl || gl->seq != d.generation || !d.Live()) return;
+    // In these modes a texel with alpha 0 leaves the pixel as it was, so only the part of the
+    // rectangle that shows is drawn: less to blend, and padded cells drawn edge to edge no
+    // longer overlap, so their opaque parts can go ahead unblended.
+    if (d.blend == ALPHABLEND || d.blend == LIGHTBLEND || d.blend == MASKBLEND) {
+        const float was[4] = {sx, sy, sw, sh};
+        if (!gl->Trim(sx, sy, sw, sh)) return;
+        const float kx = (x1 - x0) / was[2], ky = (y1 - y0) / was[3];
+        const float left = x0, top = y0;
+        x0 = left + (sx - was[0]) * kx;
+        x1 = left + (sx + sw - was[0]) * kx;
+        y0 = top + (sy - was[1]) * ky;
+        y1 = top + (sy + sh - was[1]) * ky;
+    }
     d.TexturedJoin(gl->name);
     float u0 = sx * gl->uscale, v0 = sy * gl->vscale;
     float u1 = (sx + sw) * gl->uscale, v1 = (sy + sh) * gl->vscale;
