@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "shell/settings.h"
 
@@ -16,6 +18,8 @@ std::array<int*, 14> kValues = {&cfgMusic,      &cfgSound,     &cfgScanLines,   
                                 &cfgKeysLeft,   &cfgKeysRight, &cfgKeysAction,  &cfgKeysPause,
                                 &cfgJoyAction,  &cfgJoyPause,  &cfgPlayerLives, &cfgStageStart,
                                 &cfgStageFinal, &cfgStageTime};
+
+void RemoveFolder();
 
 const std::string& Folder() {
     static const std::string folder = [] {
@@ -27,7 +31,15 @@ const std::string& Folder() {
         if (!made) std::abort();
         return std::string(made);
     }();
+    // Gone when the run ends, so repeated runs leave nothing behind in memory or /tmp.
+    static const int removed = std::atexit(RemoveFolder);
+    (void)removed;
     return folder;
+}
+
+void RemoveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(Folder(), ec);
 }
 }  // namespace
 

@@ -35,17 +35,21 @@ if [ "${1:-}" = "--try" ]; then
     DISPLAY=:$n USERPROFILE=$profile ALSOFT_DRIVERS=null kestrune &
     game=$!
     sleep 3
+    opened=0
     if DISPLAY=:$n xwininfo -name Kestrune | grep -q "Width: 1024"; then
         echo "window Kestrune is open"
+        opened=1
     else
         echo "no Kestrune window"
     fi
     kill $game; wait $game 2>/dev/null || true
     kill $xvfb; wait $xvfb 2>/dev/null || true
     rm -rf "$profile"
-    files=$(dpkg -L kestrune | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+    # (if, not &&: a loop whose last test fails would end the script under set -e)
+    files=$(dpkg -L kestrune | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)
     $sudo dpkg -r kestrune
-    left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done)
+    left=$(for f in $files; do if [ -e "$f" ]; then echo "$f"; fi; done)
     if [ -n "$left" ]; then echo "left behind after dpkg -r: $left"; exit 1; fi
     echo "dpkg -r removed every file it had installed"
+    [ $opened = 1 ] || exit 1
 fi

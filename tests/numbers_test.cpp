@@ -81,6 +81,14 @@ TEST(TextTest, LenientIntegers) {
     EXPECT_EQ(ToInt("-2147483648"), std::numeric_limits<int>::min());
     EXPECT_EQ(ToInt("-99999999999"), std::numeric_limits<int>::min());
     EXPECT_EQ(ToInt(std::string(1 << 20, '9')), std::numeric_limits<int>::max());
+    // Whether a digit was read at all: "0" is a number, "", "-", "$g" and "%2" are not.
+    int v = 5;
+    EXPECT_TRUE(ReadInt(" 0", v) && v == 0);
+    EXPECT_TRUE(ReadInt("$ff", v) && v == 255);
+    for (const char* none : {"", "-", "$g", "%2", "x1"}) {
+        EXPECT_FALSE(ReadInt(none, v)) << none;
+        EXPECT_EQ(v, 0) << none;
+    }
     EXPECT_EQ(ToDouble("0.5"), 0.5);
     EXPECT_EQ(ToDouble("-0.5"), -0.5);
     EXPECT_EQ(ToDouble(""), 0.0);

@@ -58,6 +58,12 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 }
 
 int ToInt(const std::string& text) {
+    int value = 0;
+    ReadInt(text, value);
+    return value;
+}
+
+bool ReadInt(const std::string& text, int& result) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
@@ -72,6 +78,7 @@ int ToInt(const std::string& text) {
     }
     std::uint64_t value = 0;
     bool overflow = false;
+    const std::size_t first = i;
     for (; i < text.size(); ++i) {
         char c = text[i];
         unsigned digit;
@@ -94,12 +101,15 @@ int ToInt(const std::string& text) {
         // Hex and binary are bit patterns: "$FFFFFFFF" is -1.
         auto bits = static_cast<std::uint32_t>(value);
         if (negative) bits = 0u - bits;
-        return static_cast<int>(bits);
+        result = static_cast<int>(bits);
+    } else if (overflow || value > (negative ? 2147483648u : 2147483647u)) {
+        // A decimal number too large for an int saturates rather than wrapping to nonsense.
+        result = negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    } else {
+        result = negative ? static_cast<int>(-static_cast<std::int64_t>(value))
+                          : static_cast<int>(value);
     }
-    // A decimal number too large for an int saturates rather than wrapping to nonsense.
-    if (overflow || value > (negative ? 2147483648u : 2147483647u))
-        return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
+    return i > first;
 }
 
 double ToDouble(const std::string& text) {

@@ -23,6 +23,8 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 // first non-digit; no digits give 0. Decimal overflow saturates; hex and binary keep the low
 // 32 bits.
 int ToInt(const std::string& text);
+// ToInt's reading into `value`; false when the text held no digit to read (value is then 0).
+bool ReadInt(const std::string& text, int& value);
 // Decimal fraction with optional sign and exponent; anything unreadable gives 0.
 double ToDouble(const std::string& text);
 std::string FromInt(int value);

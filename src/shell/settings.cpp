@@ -59,23 +59,6 @@ bool ReadSettingLine(TStream& s, std::string& line) {
     return true;
 }
 
-// Whether a value starts with a number as the lenient reading sees one: blanks, a sign, "$" or
-// "%", then at least one digit.
-bool LooksNumeric(const std::string& text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string::npos) return false;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    std::string digits = "0123456789";
-    if (i < text.size() && text[i] == '$') {
-        digits += "abcdefABCDEF";
-        ++i;
-    } else if (i < text.size() && text[i] == '%') {
-        digits = "01";
-        ++i;
-    }
-    return i < text.size() && digits.find(text[i]) != std::string::npos;
-}
-
 // "line 3", "lines 3, 7" or "lines 6-14": consecutive numbers as one range.
 std::string LineList(const std::vector<int>& numbers) {
     std::string out;
@@ -122,8 +105,7 @@ void ReadSettings(TStream& in) {
             u.noValue.push_back(number);
             continue;
         }
-        *s.value = ToInt(pieces[1]);
-        if (!LooksNumeric(pieces[1])) u.notNumber.push_back(number);
+        if (!ReadInt(pieces[1], *s.value)) u.notNumber.push_back(number);
     }
     Report(u);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 constexpr int kLeftKey = vk::A;
-constexpr int kRightKey = 68;  // D
+constexpr int kRightKey = vk::A + ('D' - 'A');
 constexpr int kJumpKey = vk::SPACE;
 
 void Hold(int key, bool held) {

@@ -52,11 +52,14 @@ bool ParseArgs(int argc, char** argv, Args& a) {
     return a.stage >= 0 && a.search.beam > 0 && a.search.moveTicks > 0;
 }
 
-std::string Slurp(const std::string& path) {
+// The whole file; false when it cannot be read.
+bool Slurp(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
     std::ostringstream s;
     s << in.rdbuf();
-    return s.str();
+    text = s.str();
+    return !in.bad();
 }
 
 // Plays the keys from a fresh start; true when the coin is taken on the last tick and no enemy
@@ -124,7 +127,11 @@ int main(int argc, char** argv) {
                      "[--move-ticks N] [--verbose] [--naive]\n");
         return 2;
     }
-    if (!a.stageFile.empty()) a.stageFile = Slurp(a.stageFile);
+    // An unreadable file must not quietly turn into the built-in stages.
+    if (!a.stageFile.empty() && !Slurp(a.stageFile, a.stageFile)) {
+        std::fprintf(stderr, "solver: could not read the stage file\n");
+        return 2;
+    }
     if (a.naive) return Naive(a);
     const auto started = std::chrono::steady_clock::now();
     SolveResult r;

@@ -113,7 +113,8 @@ double Score(const NavigationMap& nav, int& remaining, long long& mask) {
     for (const auto& [key, gem] : StageActual::Gems) {
         if (gem->Got == 0) {
             ++remaining;
-            mask |= 1LL << bit;
+            // Past 63 gems the key stops telling them apart; the count still ranks the states.
+            if (bit < 63) mask |= 1LL << bit;
             const int d = nav.Distance(at, CellOf(gem->X, gem->Y));
             if (d < best) {
                 best = d;
@@ -168,9 +169,7 @@ void Report(StageRun& run, const Node& best, std::size_t states, const SolveResu
         "tick %d: %zu states, best %.1f at (%.1f, %.1f), gems left:%s; %lld ticks searched\n",
         run.tick, states, best.score, Player::X, Player::Y, left.c_str(), result.ticksSearched);
 }
-}  // namespace
 
-namespace {
 // One search: the beam of states after every move and the moves that led to each.
 class BeamSearch {
   public:
