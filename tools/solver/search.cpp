@@ -175,10 +175,19 @@ class BeamSearch {
   public:
     BeamSearch(StageRun& run, const SearchOptions& o) : run_(run), o_(o) {}
 
+    // From the tick after the ready screen: the opening takes no input and is played first.
     SolveResult Run() {
         SkipTheOpening();
+        return RunFrom(run_.Save());
+    }
+
+    SolveResult RunFrom(const Snapshot& start) {
+        run_.Restore(start);
         beam_.push_back({run_.Save(), 0, 0});
+        double best = 1e300;
+        int stale = 0;
         for (int step = 0; !beam_.empty() && !result_.won; ++step) {
+            if (o_.patience > 0 && stale++ >= o_.patience) break;
             Children next;
             for (const Node& node : beam_)
                 for (int m = 0; m < int(std::size(kMoves)) && !result_.won; ++m)
@@ -189,6 +198,10 @@ class BeamSearch {
             if (o_.verbose && step % 25 == 0 && !next.nodes.empty())
                 Report(run_, next.nodes.front(), next.nodes.size(), result_);
             beam_ = std::move(next.nodes);
+            if (!beam_.empty() && beam_.front().score < best) {
+                best = beam_.front().score;
+                stale = 0;
+            }
         }
         return std::move(result_);
     }
@@ -220,6 +233,7 @@ class BeamSearch {
             ++result_.ticksSearched;
             if (run_.Won()) return Win(node, m, t + 1);
             if (run_.Hit() || run_.TimeLeft() < o_.minTimeLeft) return;
+            if (o_.margin > 0 && run_.Near(o_.margin)) return;
         }
         int remaining = 0;
         long long mask = 0;
@@ -257,4 +271,8 @@ class BeamSearch {
 
 SolveResult Solve(StageRun& run, const SearchOptions& options) {
     return BeamSearch(run, options).Run();
+}
+
+SolveResult SolveFrom(StageRun& run, const Snapshot& start, const SearchOptions& options) {
+    return BeamSearch(run, options).RunFrom(start);
 }

@@ -13,6 +13,10 @@ struct SearchOptions {
     int moveTicks = 4;
     // The stage must be won with at least this many seconds left on its countdown.
     float minTimeLeft = 5;
+    // Pixels kept clear between the player's body box and every deadly box on every tick.
+    float margin = 0;
+    // Give up after this many moves in a row that bring no state nearer the win; 0 never does.
+    int patience = 0;
     bool verbose = false;
 };
 
@@ -24,4 +28,7 @@ struct SolveResult {
     float timeLeft = 0;
 };
 
+// Searches from the tick after the ready screen took the action key; the keys start there.
 SolveResult Solve(StageRun& run, const SearchOptions& options);
+// Searches from `start`; the keys start at its tick.
+SolveResult SolveFrom(StageRun& run, const Snapshot& start, const SearchOptions& options);

@@ -1,5 +1,6 @@
 #include "stage_run.h"
 
+#include "engine/input.h"
 #include "shell/game.h"
 
 namespace {
@@ -29,6 +30,9 @@ void StageRun::Tick(const TickKeys& keys) {
 }
 
 void StageRun::Restore(const Snapshot& s) {
+    // A press posted on another branch and never read (the curtains were moving, say) must not
+    // jump on this one.
+    FlushKeys();
     RestoreSnapshot(s, h.clock);
     tick = s.tick;
     last = s.last;
@@ -40,6 +44,17 @@ bool StageRun::Won() const {
 
 bool StageRun::Hit() const {
     return Player::Dying == 1;
+}
+
+bool StageRun::Near(float margin) const {
+    THitBox body = Player::BodyHitBox;
+    body.Update(Player::X, Player::Y);
+    body.Padding(body.padLeft - margin, body.padTop - margin, body.padRight + margin,
+                 body.padBottom + margin);
+    auto near = [&body](TEnemy* e) { return e && e->Deadly() && e->HitBox->Overlaps(body); };
+    for (const auto& e : StageActual::Enemies)
+        if (near(e.get())) return true;
+    return near(StageActual::ChaseSkull.get());
 }
 
 float StageRun::TimeLeft() const {

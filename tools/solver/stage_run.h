@@ -23,6 +23,8 @@ class StageRun {
     bool Won() const;
     // An enemy has touched the player.
     bool Hit() const;
+    // A deadly box comes within `margin` pixels of the player's body box.
+    bool Near(float margin) const;
     // Seconds left on the countdown.
     float TimeLeft() const;
     // Whether the player has walked in and the curtains are open.

@@ -1,0 +1,42 @@
+#pragma once
+// A simulated player with human limits, playing a stage through the real game tick by tick: it
+// sees the game late, thinks only now and then, plans in short moves with a safety margin and
+// presses keys a little off its plan. Used to judge how hard a stage is for a person.
+
+#include <string>
+
+struct HumanOptions {
+    // Ticks between the game and what the player sees of it (200 ms).
+    int reaction = 12;
+    // Ticks between two decisions.
+    int decide = 6;
+    // Ticks per planned move.
+    int moveTicks = 8;
+    // Pixels the plan keeps between the body box and every deadly box.
+    float margin = 2;
+    // Each key press or release lands up to this many ticks before or after its plan.
+    int handError = 2;
+    // States the planner keeps after every move: how hard it thinks.
+    int beam = 100;
+    // The stage file to play instead of the built-in one (its bytes); empty for the built-in.
+    std::string stageFile;
+};
+
+struct HumanResult {
+    bool won = false;
+    // Seconds of the countdown used when the coin was taken.
+    float countdownUsed = 0;
+    // Ticks from the end of the walk-in to the win or the loss.
+    int ticksPlayed = 0;
+    // Where a loss happened: the player's cell and what touched him ("crab", "floor spikes",
+    // "skull"; "time" when nothing did before the run was given up).
+    int lossColumn = -1;
+    int lossRow = -1;
+    std::string lossCause;
+    // Plans made during the run.
+    int plans = 0;
+};
+
+// One first attempt at `stage`, entering the 60 Hz frame pattern at `phase` (0..2); the hand's
+// errors come from `seed`, so the same arguments give the same run.
+HumanResult PlayAsHuman(int stage, int phase, unsigned seed, const HumanOptions& options);
