@@ -135,7 +135,7 @@ TEST_F(WholeGame, ARetriedStageComesBackWhole) {
     UntilScreenChanges();
     h.RunFor(600);
     h.Tap(vk::SPACE);
-    EXPECT_EQ(StageActual::Gems.size(), 11u);
+    EXPECT_EQ(StageActual::Gems.size(), 13u);
     for (const auto& [key, gem] : StageActual::Gems) EXPECT_EQ(gem->Got, 0);
     EXPECT_EQ(StageActual::GoldCoin->Hidden, 1);
     EXPECT_EQ(StageActual::CoinReleased, 0);

@@ -105,11 +105,14 @@ const char* EnemyName(const TEnemy& e) {
     return "enemy";
 }
 
-// What touched the player on the tick he was hit.
+// What touched the player on the tick he was hit. The enemies may already have gone into their
+// clouds at the end of that tick, so any enemy whose box touches him counts.
 std::string Culprit() {
+    THitBox& body = Player::BodyHitBox;
     for (const auto& e : StageActual::Enemies)
-        if (e->Deadly() && e->HitBox->Overlaps(Player::BodyHitBox)) return EnemyName(*e);
-    return "skull";
+        if (e->HitBox && e->HitBox->Overlaps(body)) return EnemyName(*e);
+    const TEnemy* skull = StageActual::ChaseSkull.get();
+    return skull && skull->HitBox && skull->HitBox->Overlaps(body) ? "skull" : "unknown";
 }
 
 // What the player means to do: the keys of every tick from `from` on, up to the win.

@@ -113,10 +113,11 @@ HumanResult PlayOne(const Args& a, int i) {
     return PlayAsHuman(a.stage, i % 3, seed, a.human);
 }
 
-// One run as a line: index, won, countdown used, ticks, cell, plans, then the cause.
+// One run as a line: index, won, countdown used, ticks, cell, plans, then the cause. The countdown
+// goes in full: a summary of runs read back from other processes must equal one made in this one.
 std::string Line(int i, const HumanResult& r) {
     char text[96];
-    std::snprintf(text, sizeof text, "%d %d %.4f %d %d %d %d ", i, int(r.won),
+    std::snprintf(text, sizeof text, "%d %d %.9g %d %d %d %d ", i, int(r.won),
                   double(r.countdownUsed), r.ticksPlayed, r.lossColumn, r.lossRow, r.plans);
     return text + r.lossCause + "\n";
 }
