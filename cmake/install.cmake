@@ -23,6 +23,11 @@ execute_process(COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/packaging/changelog
                 OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrune)
+# The manual page, compressed the same way.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/packaging/kestrune.6)
+execute_process(COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/packaging/kestrune.6
+                OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/kestrune.6.gz COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/kestrune.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrune)
@@ -44,7 +49,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrune.example/)
-# Software OpenGL for machines without a graphics driver of their own.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
+# Software OpenGL for machines without a graphics driver of their own, and the title bar SDL
+# draws for its windows on Wayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libdecor-0-plugin-1-cairo")
 set(CPACK_INSTALL_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/games-link.cmake)
 include(CPack)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Checks how the game ends when it has no display: without DISPLAY (and no SDL_VIDEODRIVER), with
-# SDL_VIDEODRIVER=x11 and no DISPLAY, and when the X server goes away under a running game. Each
-# must end promptly with one clear message and a non-zero exit code.
+# Checks how the game ends when it cannot open its window: without DISPLAY (windowed and full
+# screen), with a display nobody answers on, with a video driver that does not exist, with
+# SDL_VIDEODRIVER=x11 and no DISPLAY, without a working OpenGL driver, and when the X server goes
+# away under a running game. Each must end promptly with one message naming the real cause and a
+# non-zero exit code; while a message box is open, SIGTERM still ends the game.
 #   check-display-failures.sh [KESTRUNE_BINARY] [SECONDS_ALLOWED]
 set -uo pipefail
 game=${1:-./build/kestrune}
@@ -10,9 +12,9 @@ profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
 failed=0
 
-expect_failure() {  # name, then the environment changes for env(1)
-    local name=$1
-    shift
+expect_failure() {  # name, the words the message must hold, then the environment for env(1)
+    local name=$1 cause=$2
+    shift 2
     local start end code
     start=$(date +%s.%N)
     env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER USERPROFILE="$profile" ALSOFT_DRIVERS=null \
@@ -21,27 +23,71 @@ expect_failure() {  # name, then the environment changes for env(1)
     end=$(date +%s.%N)
     local said
     said=$(grep -c "cannot open its window" "$profile/err")
-    if [ "$code" -eq 0 ] || [ "$code" -eq 124 ] || [ "$said" -ne 1 ] ||
-        grep -q "Programmer error" "$profile/err" ||
+    if [ "$code" -ne 1 ] || [ "$said" -ne 1 ] || ! grep -qF "$cause" "$profile/err" ||
+        grep -qE "Programmer error|udev|0 x 0" "$profile/err" ||
         awk "BEGIN { exit !($end - $start > $allowed) }"; then
         echo "FAIL $name: exit $code after $(awk "BEGIN { print $end - $start }") s, stderr:"
         cat "$profile/err"
         failed=1
     else
-        echo "ok   $name: exit $code after $(awk "BEGIN { print $end - $start }") s: $(grep "cannot open" "$profile/err")"
+        echo "ok   $name: exit $code after $(awk "BEGIN { print $end - $start }") s: $(grep "cannot open its window" "$profile/err")"
     fi
 }
 
-expect_failure "no display"
-expect_failure "x11 asked for, no display" SDL_VIDEODRIVER=x11
+unused_display() {
+    local n=$1
+    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    echo $n
+}
+
+expect_failure "no display" "no display found"
+expect_failure "x11 asked for, no display" 'the video driver "x11"' SDL_VIDEODRIVER=x11
+expect_failure "a video driver that does not exist" 'the video driver "nosuch"' SDL_VIDEODRIVER=nosuch
+expect_failure "nobody answers on the display" "could not be reached" DISPLAY=:$(unused_display 150)
+printf 'Music=2\r\nSound=1\r\nScanLines=1\r\nFullscreen=0\r\n' >"$profile/gem_config.ini"
+expect_failure "full screen, no display" "no display found"
+rm -f "$profile/gem_config.ini"
+
+# OpenGL failures under a working X server: a sentence (not Xlib's "BadValue (GLX)"), shown in a
+# message box that SIGTERM must still end.
+box_failure() {  # name, the words the message must hold, then the environment for env(1)
+    local name=$1 cause=$2 game_pid
+    shift 2
+    env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER USERPROFILE="$profile" ALSOFT_DRIVERS=null "$@" \
+        "$game" >/dev/null 2>"$profile/err" &
+    game_pid=$!
+    for _ in $(seq 1 100); do
+        grep -q "cannot open its window" "$profile/err" && break
+        kill -0 $game_pid 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -TERM $game_pid 2>/dev/null
+    for _ in $(seq 1 10); do
+        kill -0 $game_pid 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $game_pid 2>/dev/null; then
+        echo "FAIL $name: SIGTERM did not end the game within 1 s"
+        kill -9 $game_pid
+        failed=1
+    elif ! grep -qF "$cause" "$profile/err" || grep -q "X Error" "$profile/err"; then
+        echo "FAIL $name: stderr:"
+        cat "$profile/err"
+        failed=1
+    else
+        echo "ok   $name: $(grep "cannot open its window" "$profile/err")"
+    fi
+    wait $game_pid 2>/dev/null
+}
 
 # The X server dies under the game: it must end on its own within a few seconds.
 if command -v Xvfb >/dev/null; then
-    n=90
-    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    n=$(unused_display 90)
     Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     sleep 1
+    box_failure "no OpenGL driver" "no working OpenGL driver" DISPLAY=:$n LIBGL_DRIVERS_PATH=/nonexistent
+    box_failure "OpenGL below 3.3" "offers only OpenGL 3.0" DISPLAY=:$n MESA_GL_VERSION_OVERRIDE=3.0
     env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:$n USERPROFILE="$profile" ALSOFT_DRIVERS=null \
         "$game" >/dev/null 2>"$profile/err" &
     game_pid=$!

@@ -9,7 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 id=org.kestrune.Kestrune
 expected=$(printf '%s\n' bin/kestrune share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/doc/kestrune/copyright share/doc/kestrune/changelog.gz \
+    share/doc/kestrune/copyright share/doc/kestrune/changelog.gz share/man/man6/kestrune.6.gz \
     $(for s in 16 32 48 64 128 256; do echo share/icons/hicolor/${s}x${s}/apps/$id.png; done) | sort)
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 if [ "$expected" != "$actual" ]; then
@@ -22,6 +22,7 @@ for s in 16 32 48 64 128 256; do
         { echo "icon $s is not $s x $s"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/$id.desktop"
+zcat "$prefix/share/man/man6/kestrune.6.gz" | grep -q '^\.TH KESTRUNE 6' || { echo "no manual page"; exit 1; }
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml"
 "$prefix/bin/kestrune" --version | grep -q "^Kestrune [0-9]" || { echo "no version"; exit 1; }
 echo "install check passed: $(echo "$actual" | wc -l) files"

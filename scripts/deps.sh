@@ -4,10 +4,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libsdl2-dev libepoxy-dev libgl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libx11-dev libepoxy-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev zlib1g-dev libopenal-dev libvorbis-dev libogg-dev
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth clang-format clang libclang-rt-14-dev
+  xvfb xauth xdotool clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream file
 )
 

@@ -17,7 +17,8 @@ profile=$(mktemp -d)
 shots=$(mktemp -d)
 n=77
 while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Room for the 1024 x 768 window and a title bar's allowance, so it opens at 4x.
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 game=
 # The game closes its window first (SIGTERM arrives as a close request), then the server goes.
@@ -28,15 +29,16 @@ USERPROFILE=$profile ALSOFT_DRIVERS=null ./build/kestrune &
 game=$!
 sleep 1.5
 # No window manager: the keyboard goes to the window under the pointer.
-xdotool mousemove 512 384 key space
+window=$(xdotool search --sync --onlyvisible --pid $game | head -1)
+xdotool mousemove 640 512 key space
 sleep 4.6  # the title spider lowers itself on its thread
-import -window root "$shots/title.png"
+import -window "$window" "$shots/title.png"
 xdotool key Return
 sleep 1.2
-import -window root "$shots/ready.png"
+import -window "$window" "$shots/ready.png"
 xdotool key space
 sleep 2.6  # curtains, walk-in, the enemies' clouds
-import -window root "$shots/stage.png"
+import -window "$window" "$shots/stage.png"
 for s in title ready stage; do
     convert "$shots/$s.png" -filter point -resize 50% -strip "$out/$s.png"
 done

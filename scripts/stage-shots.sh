@@ -21,7 +21,8 @@ mkdir -p "$out"
 profile=$(mktemp -d)
 n=77
 while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Room for the 1024 x 768 window and a title bar's allowance, so it opens at 4x.
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 game=
 trap '[ -n "$game" ] && kill $game 2>/dev/null && wait $game 2>/dev/null; kill $xvfb 2>/dev/null || true; rm -rf "$profile"' EXIT
@@ -36,13 +37,14 @@ for stage in "${stages[@]}"; do
     game=$!
     sleep 2
     # No window manager: the keyboard goes to the window under the pointer.
-    xdotool mousemove 512 384 key space
+    window=$(xdotool search --sync --onlyvisible --pid $game | head -1)
+    xdotool mousemove 640 512 key space
     sleep 1.5
     xdotool key Return
     sleep 1.5
     xdotool key space
     sleep 3  # curtains, walk-in, the enemies' clouds
-    import -window root "$out/stage-$stage.png"
+    import -window "$window" "$out/stage-$stage.png"
     kill $game
     wait $game 2>/dev/null || true
     game=

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "shell/display.h"
@@ -67,6 +69,95 @@ TEST_F(DisplayTest, WorkedFits) {
         EXPECT_EQ(d.Height(), 192);
         EndGraphics();
     }
+}
+
+// A window gets the largest whole scale, centred with bars of whole pixels equal to within one;
+// a window too small for 1x gets the largest uniform scale. Checked in real pixels.
+TEST(VirtualFitTest, WindowsGetWholeScalesAndEvenBars) {
+    struct Case {
+        int w, h;
+        float scale;
+    };
+    const Case cases[] = {{1024, 768, 4},
+                          {1280, 800, 4},
+                          {1366, 768, 4},
+                          {1366, 738, 3},
+                          {1920, 1080, 5},
+                          {3840, 2160, 11},
+                          {1280, 1024, 5},
+                          {257, 193, 1},
+                          {10000, 100, 100.0f / 192},
+                          {1, 1, 1.0f / 256},
+                          {255, 10000, 255.0f / 256}};
+    for (const Case& c : cases) {
+        const VirtualFit f = FitVirtualScreen(c.w, c.h, 256, 192, true);
+        EXPECT_FLOAT_EQ(f.scale, c.scale) << c.w << "x" << c.h;
+        const double left = f.xoff * f.scale, top = f.yoff * f.scale;
+        const double right = c.w - left - 256 * f.scale, bottom = c.h - top - 192 * f.scale;
+        // The whole picture is visible and centred.
+        EXPECT_GE(left, -1e-3) << c.w;
+        EXPECT_GE(top, -1e-3) << c.w;
+        EXPECT_NEAR(left, right, 1.0) << c.w << "x" << c.h;
+        EXPECT_NEAR(top, bottom, 1.0) << c.w << "x" << c.h;
+        EXPECT_NEAR(f.areaWidth * f.scale, c.w, 0.01) << c.w;
+        EXPECT_NEAR(f.areaHeight * f.scale, c.h, 0.01) << c.h;
+        // With a whole scale the picture starts on a whole real pixel.
+        if (f.scale >= 1) {
+            EXPECT_DOUBLE_EQ(left, std::floor(left)) << c.w;
+            EXPECT_DOUBLE_EQ(top, std::floor(top)) << c.h;
+        }
+    }
+    // Full screen keeps the uniform fit: 1920 x 1080 at 5.625 with bars of 240 each side.
+    const VirtualFit full = FitVirtualScreen(1920, 1080, 256, 192, false);
+    EXPECT_FLOAT_EQ(full.scale, 5.625f);
+    EXPECT_NEAR(full.xoff * full.scale, 240, 1e-3);
+    // Nothing to fit into gives nothing, not a division by zero.
+    EXPECT_EQ(FitVirtualScreen(0, 768, 256, 192, true).scale, 0);
+}
+
+TEST(VirtualFitTest, TheWindowIs4xWhereItFitsTheDesktop) {
+    EXPECT_EQ(WindowScaleFor(1920, 1050, 256, 192, 4), 4);
+    EXPECT_EQ(WindowScaleFor(3840, 2130, 256, 192, 4), 4);
+    // 1366 x 768 and 1280 x 800 with a 30 px panel: 768 rows and a title bar do not fit.
+    EXPECT_EQ(WindowScaleFor(1366, 738, 256, 192, 4), 3);
+    EXPECT_EQ(WindowScaleFor(1280, 770, 256, 192, 4), 3);
+    EXPECT_EQ(WindowScaleFor(800, 500, 256, 192, 4), 2);
+    EXPECT_EQ(WindowScaleFor(200, 100, 256, 192, 4), 1);
+    EXPECT_EQ(WindowScaleFor(0, 0, 256, 192, 4), 4);  // no desktop known
+}
+
+TEST_F(DisplayTest, FullScreenClipEndsExactlyAtThePicturesEdges) {
+    Open(1920, 1080, 1920, 1080, true);
+    DrawRect(0, 0, 1, 1);
+    const DrawCall& screen = driver->calls.back();
+    EXPECT_EQ(screen.vpX, 240);
+    EXPECT_EQ(screen.vpW, 1440);  // the right column of the border is not cut
+    // The play field's clip, 32 virtual pixels in: 240 + 32 x 5.625.
+    d.SetViewport(32, 16, 192, 160);
+    DrawRect(0, 0, 1, 1);
+    EXPECT_EQ(driver->calls.back().vpX, 420);
+    EXPECT_EQ(driver->calls.back().vpW, 1080);
+}
+
+TEST_F(DisplayTest, AResizedWindowIsFittedAgainAndTheMouseFollows) {
+    Open(3840, 2160, 1024, 768, false);
+    GraphicsResized(1920, 1080);  // maximised, say
+    d.FollowWindowSize();
+    const VirtualGfx& vg = *VirtualGfx::currentVG;
+    EXPECT_FLOAT_EQ(vg.vscale, 5);
+    EXPECT_FLOAT_EQ(vg.vxoff * 5, 320);
+    EXPECT_FLOAT_EQ(vg.vyoff * 5, 60);
+    MouseAt(320 + 5 * 100, 60 + 5 * 50);
+    EXPECT_NEAR(d.MouseX(), 100, 0.01);
+    EXPECT_NEAR(d.MouseY(), 50, 0.01);
+    DrawRect(0, 0, 1, 1);
+    EXPECT_EQ(driver->calls.back().vpX, 320);
+    EXPECT_EQ(driver->calls.back().vpW, 1280);
+    // Dragged smaller than the picture: the uniform fit, the whole picture still visible.
+    GraphicsResized(300, 100);
+    d.FollowWindowSize();
+    EXPECT_NEAR(VirtualGfx::currentVG->vscale, 100.0f / 192, 1e-5);
+    EXPECT_EQ(d.Width(), 256);
 }
 
 TEST_F(DisplayTest, OpeningShowsThreeBlackFramesAndKeepsTheClearColour) {

@@ -253,6 +253,45 @@ TEST_F(Screens, PauseOnlyWhenTheStageRunsAndItKeepsTheStageExactly) {
     EXPECT_EQ(h->ActiveScreen(), "screen_pause");
 }
 
+TEST_F(Screens, LeavingTheWindowPausesAStageInPlayAndNothingElse) {
+    Start({kQuickStage});
+    h->RunFor(3000);
+    ASSERT_EQ(h->ActiveScreen(), "screen_titlescreen");
+    // Another window takes the focus, or this one is minimised: menus stay where they are.
+    for (auto [away, back] : {std::pair{InputEvent::FOCUS_LOST, InputEvent::FOCUS_GAINED},
+                              std::pair{InputEvent::HIDDEN, InputEvent::SHOWN}}) {
+        PostInputEvent({away});
+        h->RunFrames(3);
+        PostInputEvent({back});
+        h->RunFrames(1);
+        EXPECT_EQ(h->ActiveScreen(), "screen_titlescreen");
+    }
+    // Left while the curtains open: the stage pauses once the player would be in control.
+    h->StartGame();
+    h->RunFrames(2);
+    PostInputEvent({InputEvent::FOCUS_LOST});
+    for (int i = 0; i < 600 && h->ActiveScreen() == "screen_stage_play"; ++i) h->RunFrames(1);
+    ASSERT_EQ(h->ActiveScreen(), "screen_pause");
+    EXPECT_EQ(StageActual::Curtains->Action, TStageCurtins::FIN);
+    // Coming back leaves the pause up until the player chooses.
+    PostInputEvent({InputEvent::FOCUS_GAINED});
+    h->RunFor(2000);
+    EXPECT_EQ(h->ActiveScreen(), "screen_pause");
+    h->Tap(vk::SPACE);
+    EXPECT_EQ(h->ActiveScreen(), "screen_stage_play");
+    // Minimised during play: paused at once, with the stage kept exactly.
+    h->RunFrames(10);
+    const float time = StageActual::StageTimer->Value();
+    PostInputEvent({InputEvent::HIDDEN});
+    h->RunFrames(1);
+    EXPECT_EQ(h->ActiveScreen(), "screen_pause");
+    h->RunFor(3000);
+    PostInputEvent({InputEvent::SHOWN});
+    h->Tap(vk::SPACE);
+    EXPECT_EQ(h->ActiveScreen(), "screen_stage_play");
+    EXPECT_NEAR(StageActual::StageTimer->Value(), time, 0.02);
+}
+
 TEST_F(Screens, EndGameGoesToTheTitleWithItsMusic) {
     Start({kQuickStage});
     h->StartGame();

@@ -69,7 +69,7 @@ TEST_F(SettingsTest, LinesFeedSettingsByPositionWithLenientNumbers) {
     EXPECT_EQ(cfgKeysAction, 32);
     EXPECT_EQ(cfgKeysPause, 9991);
     EXPECT_EQ(cfgJoyAction, 3);
-    EXPECT_EQ(cfgJoyPause, 0);  // an empty value reads as 0
+    EXPECT_EQ(cfgJoyPause, 7);  // an empty value holds no number: the default stays
     EXPECT_EQ(cfgStageTime, 30);
     ASSERT_TRUE(SaveConfig());  // the extra line does not survive a save
     EXPECT_EQ(Slurp(File()).find("Extra"), std::string::npos);
@@ -183,20 +183,22 @@ TEST_F(SettingsTest, AWriteThatFailsKeepsTheOldFileAndTheValuesInMemory) {
 }
 
 TEST_F(SettingsTest, LinesThatCannotBeReadAreNamedOnceOnStderr) {
-    Put(File(), "Music=3\r\nSound\r\nScanLines=off\r\nFullscreen=1\r\nKeys Left=74\r\n");
+    Put(File(), "Music=3\r\nSound\r\nScanLines=off\r\nFullscreen=no\r\nKeys Left=74 # J\r\n");
     testing::internal::CaptureStderr();
     LoadConfig();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find(File()), std::string::npos);
     EXPECT_NE(said.find("line 2: no \"=\" (default kept)"), std::string::npos) << said;
-    EXPECT_NE(said.find("line 3: no number (read as 0)"), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 3-4: no number (default kept)"), std::string::npos) << said;
+    EXPECT_NE(said.find("\"ScanLines=off\"; \"Fullscreen=no\""), std::string::npos) << said;
     EXPECT_NE(said.find("lines 6-14: missing (default kept)"), std::string::npos) << said;
     // What was read stays read; the rest keeps its defaults.
     EXPECT_EQ(cfgMusic, 3);
     EXPECT_EQ(cfgSound, 1);
-    EXPECT_EQ(cfgScanLines, 0);
-    EXPECT_EQ(cfgKeysLeft, 74);
+    EXPECT_EQ(cfgScanLines, 1);
+    EXPECT_EQ(cfgFullscreen, 1);  // "no" is not 0, which would mean full screen
+    EXPECT_EQ(cfgKeysLeft, 74);   // trailing text after a number is allowed
     EXPECT_EQ(cfgKeysRight, 68);
     // A good file says nothing.
     Put(File(), kDefaults);

@@ -520,42 +520,79 @@ std::vector<TGraphicsMode> TGLRender2DDriver::GraphicsModes() {
     return modes;
 }
 
-std::unique_ptr<TGraphics> TGLRender2DDriver::CreateGraphics(int width, int height, int depth,
-                                                             int hertz, int flags) {
-    auto fail = [] {
-        if (GraphicsFailure().empty())
-            SetGraphicsFailure(std::string("OpenGL 3.3 could not start (") + SDL_GetError() + ")");
-        return std::unique_ptr<TGraphics>();
-    };
-    if (!PlatformInitVideo()) return fail();
+namespace {
+void AskForOpenGL33() {
+    SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-    Uint32 windowFlags = SDL_WINDOW_OPENGL;
-    if (depth != 0) {
-        int dw = 0, dh = 0;
-        DesktopSize(dw, dh);
-        // Full screen at the desktop's own size needs no mode change: a desktop-sized window.
-        windowFlags |=
-            (width == dw && height == dh) ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
-    }
+}
+
+// A window (depth 0) or a full-screen display; null when the platform refuses.
+SDL_Window* OpenWindow(int width, int height, int depth, int hertz, int desktopW, int desktopH) {
+    // A window follows the desktop: the user may drag its size, maximise it or make it full
+    // screen through the window manager, and the picture is fitted again each time.
+    Uint32 windowFlags = SDL_WINDOW_OPENGL | (depth == 0 ? SDL_WINDOW_RESIZABLE : 0);
+    // Full screen at the desktop's own size needs no mode change: a desktop-sized window.
+    const bool desktopSized = width == desktopW && height == desktopH;
+    if (depth != 0)
+        windowFlags |= desktopSized ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
     SDL_Window* window = SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED,
                                           SDL_WINDOWPOS_CENTERED, width, height, windowFlags);
-    if (!window) return fail();
-    if (depth != 0 &&
-        (windowFlags & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP) {
+    if (!window) return nullptr;
+    if (depth != 0 && !desktopSized) {
         SDL_DisplayMode want{SDL_PIXELFORMAT_RGB888, width, height, hertz, nullptr};
         SDL_DisplayMode closest;
         if (SDL_GetClosestDisplayMode(0, &want, &closest))
             SDL_SetWindowDisplayMode(window, &closest);
     }
-    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (depth == 0) SDL_SetWindowMinimumSize(window, std::min(width, 256), std::min(height, 192));
+    return window;
+}
+
+// Why no OpenGL 3.3 context could be made on `window`, for the player: the version the driver
+// does offer when it offers an older one.
+std::string WhyNoOpenGL33(SDL_Window* window, const std::string& sdlError) {
+    SDL_GL_ResetAttributes();
+    std::string offered;
+    if (SDL_GLContext older = SDL_GL_CreateContext(window)) {
+        if (const auto* v = reinterpret_cast<const char*>(glGetString(GL_VERSION))) offered = v;
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(older);
+    }
+    AskForOpenGL33();
+    if (!offered.empty())
+        return "the graphics driver offers only OpenGL " + offered + ", and the game needs 3.3";
+    return "no OpenGL 3.3 driver could be started (" + sdlError + ")";
+}
+}  // namespace
+
+std::unique_ptr<TGraphics> TGLRender2DDriver::CreateGraphics(int width, int height, int depth,
+                                                             int hertz, int flags) {
+    if (!PlatformInitVideo()) return nullptr;
+    AskForOpenGL33();
+    int desktopW = 0, desktopH = 0;
+    DesktopSize(desktopW, desktopH);
+    // A missing or broken OpenGL driver makes the X server refuse GLX requests, which would end
+    // the program with Xlib's own message: the refusals are caught and told as a cause.
+    PlatformCatchXErrors(true);
+    SDL_Window* window = OpenWindow(width, height, depth, hertz, desktopW, desktopH);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    const std::string sdlError = SDL_GetError();
+    const std::string xError = PlatformCatchXErrors(false);
     if (!context) {
-        SDL_DestroyWindow(window);
-        return fail();
+        if (!window)
+            SetGraphicsFailure("the window could not be opened (" + sdlError + ")");
+        else if (!xError.empty())
+            SetGraphicsFailure(
+                "no working OpenGL driver was found (the display refused it: " + xError + ")");
+        else
+            SetGraphicsFailure(WhyNoOpenGL33(window, sdlError));
+        if (window) SDL_DestroyWindow(window);
+        return nullptr;
     }
     auto graphics = std::make_unique<TGLGraphics>();
     graphics->window = window;
@@ -605,6 +642,16 @@ void TGLRender2DDriver::SetGraphics(TGraphics* graphics) {
     d.ApplyScissor();
     d.ApplyBlend();
     PlatformStartPolling(gl->window);
+}
+
+void TGLRender2DDriver::Resized(int width, int height) {
+    Impl& d = *impl_;
+    if (!d.Live()) return;
+    d.Flush();
+    d.drawableW = width;
+    d.drawableH = height;
+    glViewport(0, 0, width, height);
+    d.ApplyScissor();
 }
 
 void TGLRender2DDriver::Flip(int sync) {
@@ -949,6 +996,18 @@ void TGLRender2DDriver::DesktopSize(int& width, int& height) {
     if (SDL_GetDesktopDisplayMode(0, &m) == 0) {
         width = m.w;
         height = m.h;
+    }
+}
+
+void TGLRender2DDriver::UsableDesktopSize(int& width, int& height) {
+    width = height = 0;
+    if (!PlatformInitVideo()) return;
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(0, &r) == 0) {
+        width = r.w;
+        height = r.h;
+    } else {
+        DesktopSize(width, height);
     }
 }
 

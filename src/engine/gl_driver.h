@@ -19,6 +19,7 @@ class TGLRender2DDriver : public TRender2DDriver {
     std::unique_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz,
                                               int flags) override;
     void SetGraphics(TGraphics* graphics) override;
+    void Resized(int width, int height) override;
     void Flip(int sync) override;
     std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap, int flags) override;
     int Generation() const override;
@@ -44,6 +45,7 @@ class TGLRender2DDriver : public TRender2DDriver {
     std::unique_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height) override;
     void SetResolution(float width, float height) override;
     void DesktopSize(int& width, int& height) override;
+    void UsableDesktopSize(int& width, int& height) override;
 
     // Off: every primitive is its own draw call (for measuring what batching saves).
     void SetBatching(bool on);

@@ -47,6 +47,8 @@ KeyState g_keys;
 CharQueue g_chars;
 MouseState g_mouse;
 bool g_suspended = false;
+bool g_hidden = false;
+bool g_left = false;
 bool g_terminate = false;
 std::vector<JoyPort> g_joys;
 
@@ -144,11 +146,21 @@ void PostInputEvent(const InputEvent& e) {
             ClearKeys();
             ClearMouse();
             g_suspended = true;
+            g_left = true;
             break;
         case InputEvent::FOCUS_GAINED:
             ClearKeys();
             ClearMouse();
             g_suspended = false;
+            break;
+        case InputEvent::HIDDEN:
+            ClearKeys();
+            ClearMouse();
+            g_hidden = true;
+            g_left = true;
+            break;
+        case InputEvent::SHOWN:
+            g_hidden = false;
             break;
         case InputEvent::CLOSE_REQUEST:
             g_terminate = true;
@@ -219,7 +231,19 @@ int AppTerminate() {
 
 int AppSuspended() {
     PollSystem();
-    return g_suspended ? 1 : 0;
+    return g_suspended || g_hidden ? 1 : 0;
+}
+
+int AppLeftHit() {
+    PollSystem();
+    const bool left = g_left;
+    g_left = false;
+    return left ? 1 : 0;
+}
+
+int AppHidden() {
+    PollSystem();
+    return g_hidden ? 1 : 0;
 }
 
 void AttachJoystick(int id, std::unique_ptr<TJoystickDevice> device) {
@@ -305,6 +329,8 @@ void ResetInput() {
     ClearKeys();
     g_mouse = MouseState{};
     g_suspended = false;
+    g_hidden = false;
+    g_left = false;
     g_terminate = false;
     for (JoyPort& p : g_joys) {
         p.hits = {};

@@ -28,6 +28,8 @@ struct InputEvent {
         MOUSE_MOVE,  // x, y in window pixels
         FOCUS_LOST,
         FOCUS_GAINED,
+        HIDDEN,  // the window was minimised or hidden
+        SHOWN,   // ... and is back on the screen
         CLOSE_REQUEST,
     };
     Type type;
@@ -43,6 +45,7 @@ void PostInputEvent(const InputEvent& event);
 int KeyHit(int key);
 int KeyDown(int key);
 int GetChar();
+// Forgets every key hit and typed character.
 void FlushKeys();
 
 int MouseX();
@@ -57,7 +60,12 @@ int MouseVisible();
 
 // 1 once after the window was asked to close.
 int AppTerminate();
+// 1 while the window has lost the keyboard focus or is minimised or hidden.
 int AppSuspended();
+// 1 while the window is minimised or hidden: nothing drawn would be seen.
+int AppHidden();
+// 1 once after the window lost the focus or was minimised or hidden; a key flush keeps it.
+int AppLeftHit();
 
 // Position, button bits and hat of one attached joystick, read when the port is sampled.
 class TJoystickDevice {

@@ -68,8 +68,8 @@ void ApplyViewport() {
     if (!g_driver || !g_graphics) return;
     double sx = g_state.vres_width > 0 ? g_state.g_width / double(g_state.vres_width) : 1.0;
     double sy = g_state.vres_height > 0 ? g_state.g_height / double(g_state.vres_height) : 1.0;
-    int x0 = Int(std::lround(g_state.viewport_x * sx));
-    int y0 = Int(std::lround(g_state.viewport_y * sy));
+    int x0 = Int(std::lround(double(g_state.viewport_x) * sx));
+    int y0 = Int(std::lround(double(g_state.viewport_y) * sy));
     int x1 = Int(std::lround((double(g_state.viewport_x) + g_state.viewport_w) * sx));
     int y1 = Int(std::lround((double(g_state.viewport_y) + g_state.viewport_h) * sy));
     g_driver->SetViewport(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
@@ -151,9 +151,18 @@ void SetGraphicsFailure(const std::string& reason) {
 bool Graphics(int width, int height, int depth, int hertz, int flags) {
     EndGraphics();
     g_graphicsFailure.clear();
-    if (!g_driver || width <= 0 || height <= 0) {
-        g_graphicsFailure = "no graphics driver for a " + std::to_string(width) + " x " +
-                            std::to_string(height) + " display";
+    if (!g_driver) {
+        g_graphicsFailure = "no graphics driver was chosen";
+        return false;
+    }
+    if (width <= 0 || height <= 0) {
+        // A desktop of 0 x 0 (full screen asks for the desktop's size) means the platform found
+        // no display: asking again brings its reason back.
+        int desktopW = 0, desktopH = 0;
+        g_driver->DesktopSize(desktopW, desktopH);
+        if (g_graphicsFailure.empty())
+            g_graphicsFailure = "a " + std::to_string(width) + " x " + std::to_string(height) +
+                                " display cannot be opened";
         return false;
     }
     if (flags < 0) flags = 0;
@@ -173,8 +182,8 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     g_pacer.Reset();
     PushStateToDriver();
     g_state.viewport_x = g_state.viewport_y = 0;
-    g_state.viewport_w = g_state.g_width;
-    g_state.viewport_h = g_state.g_height;
+    g_state.viewport_w = float(g_state.g_width);
+    g_state.viewport_h = float(g_state.g_height);
     SetVirtualResolution(float(g_state.g_width), float(g_state.g_height));
     FlushKeys();
     FlushMouse();
@@ -188,6 +197,17 @@ void EndGraphics() {
     g_state.g_width = g_state.g_height = 0;
     FlushKeys();
     FlushMouse();
+}
+
+void GraphicsResized(int width, int height) {
+    if (!Ready() || width <= 0 || height <= 0) return;
+    if (width == g_state.g_width && height == g_state.g_height) return;
+    // The virtual area keeps its size in virtual pixels until the display fits it again; the
+    // clip and the mouse scale follow the new window size.
+    g_state.g_width = g_graphics->width = width;
+    g_state.g_height = g_graphics->height = height;
+    g_driver->Resized(width, height);
+    SetVirtualResolution(g_state.vres_width, g_state.vres_height);
 }
 
 bool GraphicsOpen() {
@@ -216,6 +236,11 @@ int DesktopHeight() {
     int w = 0, h = 0;
     if (g_driver) g_driver->DesktopSize(w, h);
     return h;
+}
+
+void UsableDesktopSize(int& width, int& height) {
+    width = height = 0;
+    if (g_driver) g_driver->UsableDesktopSize(width, height);
 }
 
 void Flip(int sync) {
@@ -328,18 +353,24 @@ void SetLineWidth(float width) {
 }
 
 void SetViewport(int x, int y, int width, int height) {
-    g_state.viewport_x = x;
-    g_state.viewport_y = y;
-    g_state.viewport_w = std::max(0, width);
-    g_state.viewport_h = std::max(0, height);
+    SetViewportExact(float(x), float(y), float(width), float(height));
+}
+
+void SetViewportExact(float x, float y, float width, float height) {
+    // Anything but a finite number would make the window-pixel conversion undefined.
+    auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+    g_state.viewport_x = finite(x);
+    g_state.viewport_y = finite(y);
+    g_state.viewport_w = std::max(0.0f, finite(width));
+    g_state.viewport_h = std::max(0.0f, finite(height));
     ApplyViewport();
 }
 
 void GetViewport(int& x, int& y, int& width, int& height) {
-    x = g_state.viewport_x;
-    y = g_state.viewport_y;
-    width = g_state.viewport_w;
-    height = g_state.viewport_h;
+    x = Int(g_state.viewport_x);
+    y = Int(g_state.viewport_y);
+    width = Int(g_state.viewport_w);
+    height = Int(g_state.viewport_h);
 }
 
 void SetVirtualResolution(float width, float height) {
@@ -483,8 +514,8 @@ void ResetGraphicsState() {
     g_state.g_height = gh;
     g_state.g_depth = depth;
     g_state.g_hertz = hertz;
-    g_state.viewport_w = gw;
-    g_state.viewport_h = gh;
+    g_state.viewport_w = float(gw);
+    g_state.viewport_h = float(gh);
     PushStateToDriver();
     if (gw > 0 && gh > 0) SetVirtualResolution(float(gw), float(gh));
 }

@@ -47,7 +47,9 @@ struct TRender2DGraphics {
     float line_width = 1;
     float tform_rot = 0, tform_scale_x = 1, tform_scale_y = 1;
     float tform_ix = 1, tform_iy = 0, tform_jx = 0, tform_jy = 1;
-    int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
+    // The clip rectangle in virtual coordinates; fractions are kept so that a clip at a bar's
+    // edge lands on the exact window pixel.
+    float viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
     float origin_x = 0, origin_y = 0;
     float handle_x = 0, handle_y = 0;
     int blend_mode = SOLIDBLEND;
@@ -71,6 +73,9 @@ const std::string& GraphicsFailure();
 // Drivers report why they could not open a display.
 void SetGraphicsFailure(const std::string& reason);
 void EndGraphics();
+// The open window was resized to width x height pixels (the user's drag, maximise, the desktop's
+// full-screen command): the drawing area, the virtual resolution's scale and the clip follow.
+void GraphicsResized(int width, int height);
 bool GraphicsOpen();
 int GraphicsWidth();
 int GraphicsHeight();
@@ -78,6 +83,8 @@ int GraphicsDepth();
 int GraphicsHertz();
 int DesktopWidth();
 int DesktopHeight();
+// The part of the desktop a window may take, without panels and docks.
+void UsableDesktopSize(int& width, int& height);
 
 // Presents the frame. -1: software pacing at the display's rate for a window; 1: vertical sync,
 // and never faster than 60 frames a second even when the display ignores the request; 0: at once.
@@ -101,6 +108,9 @@ void SetHandle(float x, float y);
 void SetLineWidth(float width);
 // Clip rectangle in virtual coordinates.
 void SetViewport(int x, int y, int width, int height);
+// The same with fractions of a virtual pixel kept (a screen centred at a fractional offset).
+void SetViewportExact(float x, float y, float width, float height);
+// The clip rectangle, each value truncated toward zero.
 void GetViewport(int& x, int& y, int& width, int& height);
 void SetVirtualResolution(float width, float height);
 float VirtualResolutionWidth();

@@ -45,6 +45,8 @@ class TRender2DDriver {
                                                       int flags) = 0;
     // Makes a display current for drawing; null closes the current one.
     virtual void SetGraphics(TGraphics* graphics) = 0;
+    // The current display's window now has width x height pixels; drawing covers all of them.
+    virtual void Resized(int /*width*/, int /*height*/) {}
     // Presents the back buffer; sync 1 asks for vertical sync. Pacing is the caller's.
     virtual void Flip(int sync) = 0;
     virtual std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap,
@@ -77,7 +79,10 @@ class TRender2DDriver {
     virtual std::unique_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height) = 0;
     // The coordinate space of all drawing: (0, 0) top-left to (width, height) bottom-right.
     virtual void SetResolution(float width, float height) = 0;
+    // The desktop's size in pixels; 0 x 0 when there is no display.
     virtual void DesktopSize(int& width, int& height) = 0;
+    // The part of the desktop a window may take (less panels and docks).
+    virtual void UsableDesktopSize(int& width, int& height) { DesktopSize(width, height); }
 };
 
 // Segment count of an outlined or filled oval: the larger of 12 and the sum of the scaled radii,

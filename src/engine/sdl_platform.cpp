@@ -1,6 +1,9 @@
 #include "engine/sdl_platform.h"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -191,18 +194,45 @@ void OpenJoystick(int deviceIndex) {
         AttachJoystick(SDL_JoystickInstanceID(j), std::make_unique<RawJoystickDevice>(j));
 }
 
+void TranslateWindow(const SDL_WindowEvent& w) {
+    switch (w.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            PostInputEvent({InputEvent::CLOSE_REQUEST});
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            PostInputEvent({InputEvent::FOCUS_LOST});
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            PostInputEvent({InputEvent::FOCUS_GAINED});
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
+            PostInputEvent({InputEvent::HIDDEN});
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            PostInputEvent({InputEvent::SHOWN});
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (g_window) {
+                int width = 0, height = 0;
+                SDL_GL_GetDrawableSize(g_window, &width, &height);
+                GraphicsResized(width, height);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
 void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
             PostInputEvent({InputEvent::CLOSE_REQUEST});
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
-                PostInputEvent({InputEvent::CLOSE_REQUEST});
-            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-                PostInputEvent({InputEvent::FOCUS_LOST});
-            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
-                PostInputEvent({InputEvent::FOCUS_GAINED});
+            TranslateWindow(e.window);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
@@ -278,18 +308,74 @@ class SDLEventPump : public TEventPump {
 };
 SDLEventPump g_pump;
 
+// While it lives, SIGTERM and SIGINT end the program as they normally do, instead of becoming the
+// quit event SDL makes of them.
+class PlainSignals {
+  public:
+    PlainSignals() {
+        struct sigaction plain = {};
+        plain.sa_handler = SIG_DFL;
+        sigaction(SIGTERM, &plain, &term_);
+        sigaction(SIGINT, &plain, &int_);
+    }
+    ~PlainSignals() {
+        sigaction(SIGTERM, &term_, nullptr);
+        sigaction(SIGINT, &int_, nullptr);
+    }
+    PlainSignals(const PlainSignals&) = delete;
+    PlainSignals& operator=(const PlainSignals&) = delete;
+
+  private:
+    struct sigaction term_ = {};
+    struct sigaction int_ = {};
+};
+
 class PlatformSink : public TNotifySink {
   public:
     void Notify(const std::string& text, bool serious) override {
+        // A message box runs its own event loop, which never looks at SDL's quit event: the
+        // signals go back to their plain meaning before anyone can read the message and send one.
+        PlainSignals plain;
         std::fprintf(stderr, "%s\n", text.c_str());
         std::fflush(stderr);
-        if (!g_videoOk) return;
+        // Asked to quit already: nobody is waiting for the box.
+        if (!g_videoOk || SDL_HasEvent(SDL_QUIT)) return;
         SDL_ShowSimpleMessageBox(serious ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
                                  AppTitle().c_str(), text.c_str(), g_window);
     }
 };
 PlatformSink g_sink;
 }  // namespace
+
+namespace {
+XErrorHandler g_previousXHandler = nullptr;
+bool g_catchingX = false;
+std::string g_xError;
+
+int RecordXError(Display* display, XErrorEvent* e) {
+    if (g_xError.empty()) {
+        char text[128] = "";
+        XGetErrorText(display, e->error_code, text, sizeof text);
+        g_xError = std::string(text) + ", request " + std::to_string(int(e->request_code)) + "." +
+                   std::to_string(int(e->minor_code));
+    }
+    return 0;
+}
+}  // namespace
+
+std::string PlatformCatchXErrors(bool on) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string(driver) != "x11" || on == g_catchingX) return "";
+    g_catchingX = on;
+    if (on) {
+        g_xError.clear();
+        g_previousXHandler = XSetErrorHandler(RecordXError);
+        return "";
+    }
+    XSetErrorHandler(g_previousXHandler);
+    g_previousXHandler = nullptr;
+    return std::exchange(g_xError, std::string());
+}
 
 TNotifySink* PlatformNotifySink() {
     return &g_sink;
@@ -313,10 +399,18 @@ bool Asked() {
     return Set("SDL_VIDEODRIVER");
 }
 
+// SDL's own error text here is often left over from something unrelated (a joystick library
+// it could not load), so the reason names the display that was tried instead.
 std::string NoDisplayReason() {
-    if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY"))
-        return "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)";
-    return std::string("no display could be opened (") + SDL_GetError() + ")";
+    const bool x = Set("DISPLAY"), wayland = Set("WAYLAND_DISPLAY");
+    if (!x && !wayland) return "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    const std::string xName =
+        x ? std::string("the X display \"") + std::getenv("DISPLAY") + "\"" : "";
+    const std::string waylandName =
+        wayland ? std::string("the Wayland display \"") + std::getenv("WAYLAND_DISPLAY") + "\""
+                : "";
+    if (x && wayland) return "neither " + waylandName + " nor " + xName + " could be reached";
+    return (x ? xName : waylandName) + " could not be reached";
 }
 
 bool StartVideo() {

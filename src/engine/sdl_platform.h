@@ -1,6 +1,8 @@
 #pragma once
 // Engine-internal: the SDL side of windows, events and joysticks.
 
+#include <string>
+
 struct SDL_Window;
 
 // Starts SDL's video, joystick and controller parts once; false when no video driver works.
@@ -10,3 +12,7 @@ void PlatformStartPolling(SDL_Window* window);
 void PlatformStopPolling();
 // Applies the mouse pointer's wanted visibility to the open window.
 void PlatformApplyMouse();
+// Between true and false, X errors are recorded instead of ending the program; false returns
+// the first one in words ("BadValue, GLX request 3"), empty when there was none. Does nothing
+// off X11.
+std::string PlatformCatchXErrors(bool on);

@@ -1,5 +1,9 @@
 #include "engine/system.h"
 
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -31,7 +35,26 @@ void AddExitHook(std::function<void()> hook) {
 }
 
 namespace {
+// Longest the exit hooks and the library destructors may take before the process ends anyway.
+constexpr int kLeaveMilliseconds = 100;
+volatile std::sig_atomic_t g_leaveCode = 0;
+
+void LeaveNow(int) {
+    _exit(g_leaveCode);
+}
+
+// A closed game must go at once even when a library hangs on its way out (a sound server that
+// does not answer, a busy machine): a timer ends the process if the clean exit takes too long.
+void GuardLeaving(int code) {
+    g_leaveCode = code;
+    std::signal(SIGALRM, LeaveNow);
+    itimerval timer{};
+    timer.it_value.tv_usec = kLeaveMilliseconds * 1000;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
 [[noreturn]] void Leave(int code) {
+    GuardLeaving(code);
     std::vector<std::function<void()>> hooks;
     hooks.swap(Hooks());
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) (*it)();

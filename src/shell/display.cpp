@@ -1,6 +1,7 @@
 #include "shell/display.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/input.h"
 #include "engine/render2d.h"
@@ -35,28 +36,63 @@ void VirtualGfx::SetVirtualGraphics(int vW, int vH, int stretch) {
     }
     SetClsColor(r, g, b);
 
-    VirtualGfx* vg = CreateVG(vW, vH);
+    CreateVG(vW, vH);
+    Refit(stretch);
+}
+
+void VirtualGfx::Refit(int stretch) {
+    VirtualGfx* vg = currentVG.get();
+    if (!vg || GraphicsWidth() <= 0 || GraphicsHeight() <= 0) return;
     double gw = GraphicsWidth(), gh = GraphicsHeight();
     if (stretch != 0 && GraphicsDepth() != 0) {
         gw = desktopWidth;
         gh = desktopHeight;
     }
-    double gA = gw / gh;
-    double vA = double(vW) / double(vH);
+    // A window gets whole pixels; full screen keeps the largest uniform scale.
+    const VirtualFit fit = FitVirtualScreen(gw, gh, vg->vwidth, vg->vheight, GraphicsDepth() == 0);
+    vg->vscale = fit.scale;
+    vg->vxoff = fit.xoff;
+    vg->vyoff = fit.yoff;
+    vg->fittedWidth = GraphicsWidth();
+    vg->fittedHeight = GraphicsHeight();
+    SetVirtualResolution(fit.areaWidth, fit.areaHeight);
+    // The clip keeps the offsets' fractions, so it ends exactly at the picture's edges.
+    SetViewportExact(fit.xoff, fit.yoff, float(vg->vwidth), float(vg->vheight));
+    ::SetOrigin(fit.xoff, fit.yoff);
+}
+
+VirtualFit FitVirtualScreen(double gw, double gh, int vW, int vH, bool wholeScale) {
+    VirtualFit fit;
+    if (!(gw > 0) || !(gh > 0) || vW <= 0 || vH <= 0) return fit;
+    const int whole = int(std::min(std::floor(gw / vW), std::floor(gh / vH)));
+    if (wholeScale && whole >= 1) {
+        fit.scale = float(whole);
+        fit.areaWidth = float(gw / whole);
+        fit.areaHeight = float(gh / whole);
+        fit.xoff = float(std::floor((gw - double(vW) * whole) / 2) / whole);
+        fit.yoff = float(std::floor((gh - double(vH) * whole) / 2) / whole);
+        return fit;
+    }
+    const double gA = gw / gh, vA = double(vW) / double(vH);
     if (gA < vA) {
         // Relatively taller than the virtual screen: bars top and bottom.
-        vg->vscale = float(gw / vW);
-        SetVirtualResolution(float(vW), float(vH * vA / gA));
-        vg->vxoff = 0;
-        vg->vyoff = float((gh - vH * double(vg->vscale)) / vg->vscale / 2);
+        fit.scale = float(gw / vW);
+        fit.areaWidth = float(vW);
+        fit.areaHeight = float(vH * vA / gA);
+        fit.yoff = float((gh - vH * double(fit.scale)) / fit.scale / 2);
     } else {
-        vg->vscale = float(gh / vH);
-        SetVirtualResolution(float(vW * gA / vA), float(vH));
-        vg->vxoff = float((gw - vW * double(vg->vscale)) / vg->vscale / 2);
-        vg->vyoff = 0;
+        fit.scale = float(gh / vH);
+        fit.areaWidth = float(vW * gA / vA);
+        fit.areaHeight = float(vH);
+        fit.xoff = float((gw - vW * double(fit.scale)) / fit.scale / 2);
     }
-    SetViewport(Int(vg->vxoff), Int(vg->vyoff), vW, vH);
-    SetOrigin(vg->vxoff, vg->vyoff);
+    return fit;
+}
+
+int WindowScaleFor(int usableW, int usableH, int vW, int vH, int preferred) {
+    if (usableW <= 0 || usableH <= 0 || vW <= 0 || vH <= 0) return preferred;
+    const int fits = std::min(usableW / vW, (usableH - TITLE_BAR_ALLOWANCE) / vH);
+    return std::clamp(fits, 1, preferred);
 }
 
 float VirtualGfx::VMouseX() {
@@ -91,6 +127,13 @@ void DisplayClass::SetGraphics(int gW, int gH, int vW, int vH, int stretch) {
 
 void DisplayClass::Refresh() {
     SetGraphics(gWidth, gHeight, vWidth, vHeight, monitorStretch);
+}
+
+void DisplayClass::FollowWindowSize() {
+    const VirtualGfx* vg = VirtualGfx::currentVG.get();
+    if (!useVirtualRes || !vg || !GraphicsOpen()) return;
+    if (vg->fittedWidth == GraphicsWidth() && vg->fittedHeight == GraphicsHeight()) return;
+    VirtualGfx::Refit(monitorStretch);
 }
 
 void DisplayClass::Windowed(const std::string& title) {
@@ -130,7 +173,10 @@ void DisplayClass::SetOrigin(float x, float y) {
 
 void DisplayClass::SetViewport(float x, float y, float w, float h) {
     VirtualGfx* vg = VirtualGfx::currentVG.get();
-    ::SetViewport(Int(x + (vg ? vg->vxoff : 0)), Int(y + (vg ? vg->vyoff : 0)), Int(w), Int(h));
+    // The offsets' fractions stay: a clip rounded to whole virtual pixels would cut real pixels
+    // off a screen centred at a fractional offset.
+    ::SetViewportExact(x + (vg ? vg->vxoff : 0), y + (vg ? vg->vyoff : 0), float(Int(w)),
+                       float(Int(h)));
 }
 
 void DisplayClass::ClearViewPort() {

@@ -7,6 +7,31 @@
 
 class TGraphics;
 
+// Where the virtual screen sits on a real display of some size.
+struct VirtualFit {
+    // Real pixels per virtual pixel.
+    float scale = 0;
+    // The whole real display in virtual pixels.
+    float areaWidth = 0;
+    float areaHeight = 0;
+    // The virtual screen's top-left corner inside that area, in virtual pixels.
+    float xoff = 0;
+    float yoff = 0;
+};
+
+// The virtual screen vW x vH fitted into a realW x realH display, centred. With `wholeScale` the
+// largest whole scale that fits, so every virtual pixel is the same number of real ones, the
+// offsets falling on whole real pixels (bars equal to within one pixel); a display smaller than
+// the virtual screen, or no `wholeScale`, gets the largest uniform scale instead.
+VirtualFit FitVirtualScreen(double realW, double realH, int vW, int vH, bool wholeScale);
+
+// Real pixels kept free for a window's title bar when choosing the window's size.
+constexpr int TITLE_BAR_ALLOWANCE = 40;
+// The whole scale of the vW x vH screen for a new window: `preferred` where that window (and its
+// title bar) fits a usable desktop area of usableW x usableH, else the largest that fits, at
+// least 1. An unknown area (0) gets `preferred`.
+int WindowScaleFor(int usableW, int usableH, int vW, int vH, int preferred);
+
 class VirtualGfx {
   public:
     int vwidth = 0;
@@ -14,6 +39,10 @@ class VirtualGfx {
     float vxoff = 0;
     float vyoff = 0;
     float vscale = 0;
+
+    // The real display size the current fit was made for.
+    int fittedWidth = 0;
+    int fittedHeight = 0;
 
     static inline std::unique_ptr<VirtualGfx> currentVG;
     static inline int desktopWidth = 0;
@@ -25,6 +54,8 @@ class VirtualGfx {
     static VirtualGfx* CreateVG(int width, int height);
     // Fits the virtual screen to the open display (ends the program when none is open).
     static void SetVirtualGraphics(int width, int height, int monitorStretch);
+    // Fits the current virtual screen again to the open display's present size.
+    static void Refit(int monitorStretch);
     // Mouse in virtual pixels, clamped to the visible screen.
     virtual float VMouseX();
     virtual float VMouseY();
@@ -49,6 +80,8 @@ class DisplayClass {
     virtual void SetGraphics(int gW, int gH, int vW, int vH, int stretch);
     // Opens the stored mode again (after the renderer changed).
     virtual void Refresh();
+    // Fits the virtual screen again when the window's size changed since the last fit.
+    virtual void FollowWindowSize();
     virtual void RefreshRate(int rate) { hertz = rate; }
     virtual int GetRefreshRate() { return hertz; }
     virtual void Windowed(const std::string& title);

@@ -8,6 +8,7 @@
 #include "engine/render2d.h"
 #include "engine/stream.h"
 #include "engine/system.h"
+#include "engine/timing.h"
 #include "screens/screen_ctrl_config.h"
 #include "screens/screen_table.h"
 #include "screens/screen_title.h"
@@ -31,6 +32,8 @@ std::unique_ptr<GameClass> game;
 namespace {
 constexpr int kVirtualWidth = 256;
 constexpr int kVirtualHeight = 192;
+// The window is 4 x 256 by 4 x 192 = 1024 x 768 wherever it fits.
+constexpr int kWindowScale = 4;
 
 // Class-level data of every game class, in declaration order. Every sound is decoded here,
 // before the display opens.
@@ -87,6 +90,12 @@ void GameClass::Update() {
 }
 
 void GameClass::Render() {
+    // Nobody sees a minimised or hidden window: draw nothing and rest instead of presenting.
+    if (AppHidden()) {
+        Delay(HIDDEN_FRAME_MS);
+        return;
+    }
+    display->FollowWindowSize();
     Cls();
     screenManager->Render();
     ScanLines();
@@ -117,7 +126,13 @@ void OpenDisplayFromSettings() {
         HideMouse();
     } else {
         display->Windowed(gameTitle);
-        display->SetGraphics(1024, 768, kVirtualWidth, kVirtualHeight, 0);
+        // 4x where the desktop has room for it, smaller on a small screen with a panel.
+        int usableW = 0, usableH = 0;
+        UsableDesktopSize(usableW, usableH);
+        const int scale =
+            WindowScaleFor(usableW, usableH, kVirtualWidth, kVirtualHeight, kWindowScale);
+        display->SetGraphics(kVirtualWidth * scale, kVirtualHeight * scale, kVirtualWidth,
+                             kVirtualHeight, 0);
         ShowMouse();
     }
 }

@@ -8,6 +8,9 @@ class TRender2DDriver;
 
 inline std::string gameTitle = "Kestrune";
 
+// Milliseconds the loop rests in place of a frame while the window is minimised or hidden.
+constexpr int HIDDEN_FRAME_MS = 50;
+
 class GameClass {
   public:
     virtual ~GameClass() = default;
@@ -37,8 +40,8 @@ void Startup(const StartupOptions& options = {});
 void RunFrame();
 [[noreturn]] void MainLoop();
 
-// Opens the display the settings ask for: the 1024 x 768 window for 1 (and any value other than
-// 0 and 1), full screen at the desktop size for 0.
+// Opens the display the settings ask for: the 1024 x 768 window (smaller where the desktop has no
+// room for it) for 1 and any value other than 0 and 1, full screen at the desktop size for 0.
 void OpenDisplayFromSettings();
 // "GL", "DX9" or "DX7" for the renderer in use; empty for any other.
 std::string RendererLabel();

@@ -72,18 +72,27 @@ std::string LineList(const std::vector<int>& numbers) {
     return (numbers.size() == 1 ? "line " : "lines ") + out;
 }
 
-// The lines of a reading that supplied nothing or no number, by line number.
+// The lines of a reading that supplied nothing or no number, by line number; the lines with no
+// number also as written ("Fullscreen=no"), since their key says which setting was meant.
 struct Unreadable {
     std::vector<int> missing, noValue, notNumber;
+    std::vector<std::string> notNumberText;
 };
+
+// A line as the player wrote it, quoted, cut short when it is long.
+std::string Quoted(const std::string& line) {
+    constexpr std::size_t kShown = 40;
+    return "\"" + line.substr(0, kShown) + (line.size() > kShown ? "...\"" : "\"");
+}
 
 // Said once per reading, naming the lines, so a hand edit that went wrong can be found.
 void Report(const Unreadable& u) {
     std::string problems;
     for (auto [lines, what] : {std::pair{&u.noValue, "no \"=\" (default kept)"},
-                               std::pair{&u.notNumber, "no number (read as 0)"},
+                               std::pair{&u.notNumber, "no number (default kept)"},
                                std::pair{&u.missing, "missing (default kept)"}})
         if (!lines->empty()) problems += "; " + LineList(*lines) + ": " + what;
+    for (const std::string& text : u.notNumberText) problems += "; " + Quoted(text);
     if (!problems.empty())
         std::fprintf(stderr, "%s: some lines could not be read: %s\n", configPath.c_str(),
                      problems.substr(2).c_str());
@@ -105,7 +114,15 @@ void ReadSettings(TStream& in) {
             u.noValue.push_back(number);
             continue;
         }
-        if (!ReadInt(pieces[1], *s.value)) u.notNumber.push_back(number);
+        // "Fullscreen=no" must not turn into 0, which means full screen: a value with no number
+        // keeps the default. "2 # loud" still reads as 2.
+        int value = 0;
+        if (ReadInt(pieces[1], value)) {
+            *s.value = value;
+        } else {
+            u.notNumber.push_back(number);
+            u.notNumberText.push_back(line);
+        }
     }
     Report(u);
 }

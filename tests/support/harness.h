@@ -16,8 +16,9 @@
 class AudioRecordingDriver;
 
 struct HarnessOptions {
-    int desktopWidth = 1024;
-    int desktopHeight = 768;
+    // A desktop with room for the 1024 x 768 window and its title bar.
+    int desktopWidth = 1920;
+    int desktopHeight = 1080;
     // Written as the settings file before start-up; empty leaves the folder empty (first run)
     // unless `settings` names values.
     std::string settingsFile;

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# CPU of the game on the title screen over 10 s visible, then over 10 s minimised, in one run:
+# a minimised game draws nothing and rests. Runs under Xvfb with openbox when it is installed (the
+# window manager minimises the window), else the window is unmapped, which the game sees the same
+# way. Needs Xvfb and xdotool.
+#   hidden-cpu.sh [KESTRUNE_BINARY] [SECONDS]
+set -euo pipefail
+game=${1:-./build-rel/kestrune}
+seconds=${2:-10}
+profile=$(mktemp -d)
+n=130
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+pids=()
+trap 'kill "${pids[@]}" $xvfb 2>/dev/null; rm -rf "$profile"' EXIT
+export DISPLAY=:$n
+sleep 1
+wm=none
+if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    wm=openbox
+    sleep 1
+fi
+USERPROFILE=$profile ALSOFT_DRIVERS=null "$game" >/dev/null 2>&1 &
+game_pid=$!
+pids+=($game_pid)
+sleep 4
+window=$(xdotool search --sync --pid $game_pid | head -1)
+
+cpu_ticks() { awk '{ print $14 + $15 }' /proc/$game_pid/stat; }
+measure() {  # percent of one core over the given seconds
+    local before after
+    before=$(cpu_ticks)
+    sleep "$seconds"
+    after=$(cpu_ticks)
+    awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
+        'BEGIN { printf "%.1f", 100 * t / hz / s }'
+}
+
+visible=$(measure)
+if [ $wm = openbox ]; then xdotool windowminimize "$window"; else xdotool windowunmap "$window"; fi
+sleep 1
+hidden=$(measure)
+echo "window manager: $wm; CPU over $seconds s on the title screen, one core = 100%"
+echo "visible:   $visible%"
+echo "minimised: $hidden%"
+awk -v v="$visible" -v h="$hidden" 'BEGIN { if (h > 0) printf "visible / minimised: %.0f x\n", v / h }'
