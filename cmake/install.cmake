@@ -52,5 +52,4 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrune.example/)
 # Software OpenGL for machines without a graphics driver of their own, and the title bar SDL
 # draws for its windows on Wayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libdecor-0-plugin-1-cairo")
-set(CPACK_INSTALL_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/games-link.cmake)
 include(CPack)

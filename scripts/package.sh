@@ -11,8 +11,9 @@ sudo=""
 for tool in lintian dpkg-shlibdeps; do
     command -v $tool >/dev/null || $sudo apt-get install -y -qq --no-install-recommends lintian dpkg-dev
 done
+# Debian keeps games in /usr/games.
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_TESTS=OFF \
-    -DKESTRUNE_BENCH=OFF >/dev/null
+    -DKESTRUNE_BENCH=OFF -DCMAKE_INSTALL_BINDIR=games >/dev/null
 cmake --build build-release --target kestrune
 (cd build-release && cpack -G DEB >/dev/null)
 deb=$(ls build-release/kestrune_*.deb)
@@ -24,15 +25,16 @@ lintian --no-tag-display-limit "$deb" || true
 
 if [ "${1:-}" = "--try" ]; then
     $sudo dpkg -i "$deb"
-    echo "installed: $(stat -c %s /usr/bin/kestrune) bytes at /usr/bin/kestrune"
-    kestrune --version
+    echo "installed: $(stat -c %s /usr/games/kestrune) bytes at /usr/games/kestrune"
+    /usr/games/kestrune --version
     n=93
     while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Room for the 1024 x 768 window and a title bar's allowance.
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     sleep 1
     profile=$(mktemp -d)
-    DISPLAY=:$n USERPROFILE=$profile ALSOFT_DRIVERS=null kestrune &
+    DISPLAY=:$n USERPROFILE=$profile ALSOFT_DRIVERS=null /usr/games/kestrune &
     game=$!
     sleep 3
     opened=0
