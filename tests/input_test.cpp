@@ -203,4 +203,41 @@ TEST_F(JoystickTest, UnpluggingMovesLaterPortsDown) {
     EXPECT_EQ(JoyCount(), 1);
 }
 
+TEST_F(JoystickTest, AKnownPadTakesPortZeroFromUntouchedJoysticksButNotFromOneInUse) {
+    struct Pad : FakeJoystick {
+        bool KnownLayout() const override { return true; }
+    };
+    // Something joystick-like listed first (an accelerometer, a wheel's pedals), then the pad.
+    FakeJoystick* other = Attach(1);
+    auto pad = std::make_unique<Pad>();
+    Pad* known = pad.get();
+    known->axes[0] = 0.75f;
+    AttachJoystick(2, std::move(pad));
+    EXPECT_FLOAT_EQ(JoyX(0), 0.75f);
+    // Three devices: a second pad plugged in while the first is in use waits behind it, and
+    // takes its place when it goes.
+    auto second = std::make_unique<Pad>();
+    second->axes[0] = -1;
+    AttachJoystick(3, std::move(second));
+    EXPECT_EQ(JoyCount(), 3);
+    clock.Advance(3);
+    EXPECT_FLOAT_EQ(JoyX(0), 0.75f);
+    EXPECT_EQ(JoyLostHit(), 0);
+    DetachJoystick(2);
+    EXPECT_EQ(JoyLostHit(), 1);  // port 0 went: once
+    EXPECT_EQ(JoyLostHit(), 0);
+    clock.Advance(3);
+    EXPECT_FLOAT_EQ(JoyX(0), -1);
+    // A plain joystick in use keeps port 0 when a known pad arrives; losing another port is no
+    // loss of port 0.
+    DetachAllJoysticks();
+    other = Attach(4);
+    other->buttons = 1;
+    EXPECT_EQ(JoyDown(0, 0), 1);
+    AttachJoystick(5, std::make_unique<Pad>());
+    EXPECT_EQ(JoyDown(0, 0), 1);
+    DetachJoystick(5);
+    EXPECT_EQ(JoyLostHit(), 0);
+}
+
 }  // namespace

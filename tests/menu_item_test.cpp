@@ -201,25 +201,49 @@ TEST_F(MenuInput, HeldStickMovesOnceUntilItIsCentredAgain) {
     EXPECT_EQ(TMenuItem::Left(), 1);
 }
 
-TEST_F(MenuInput, OnlyFullDeflectionCounts) {
+TEST_F(MenuInput, HalfDeflectionAndTheHatMoveOncePerPush) {
     FakeJoystick* stick = Attach();
-    stick->axes[1] = -0.9f;
-    stick->axes[0] = 0.99f;
+    // A worn stick that reaches 97% of its travel, or only half way, still moves the menu.
+    stick->axes[1] = 0.49f;
     Tick();
-    EXPECT_EQ(TMenuItem::Up(), 0);
-    EXPECT_EQ(TMenuItem::Right(), 0);
-    EXPECT_TRUE(Played().empty());
-
-    // 0.9 is the centre for the latch too.
-    stick->axes[1] = 1;
+    EXPECT_EQ(TMenuItem::Down(), 0);
+    stick->axes[1] = 0.5f;
     Tick();
     EXPECT_EQ(TMenuItem::Down(), 1);
-    stick->axes[1] = 0.9f;
+    // Held, or eased back to 0.4, it stays latched: one line per push.
+    stick->axes[1] = 0.4f;
     Tick();
-    EXPECT_EQ(TMenuItem::joyLatched, 0);
-    stick->axes[1] = 1;
+    EXPECT_EQ(TMenuItem::Down(), 0);
+    stick->axes[1] = 0.97f;
     Tick();
-    EXPECT_EQ(TMenuItem::Down(), 1);
+    EXPECT_EQ(TMenuItem::Down(), 0);
+    stick->axes[1] = 0.1f;
+    Tick();
+    stick->axes[1] = -0.97f;
+    Tick();
+    EXPECT_EQ(TMenuItem::Up(), 1);
+    stick->axes[1] = 0;
+    Tick();
+    // The hat: each press moves once, the diagonals count for both their directions.
+    struct Push {
+        float hat;
+        int (*move)();
+    };
+    for (Push p :
+         {Push{0, TMenuItem::Up}, Push{0.5f, TMenuItem::Down}, Push{0.25f, TMenuItem::Right},
+          Push{0.75f, TMenuItem::Left}, Push{0.125f, TMenuItem::Up}, Push{0.125f, TMenuItem::Right},
+          Push{0.625f, TMenuItem::Left}}) {
+        stick->hat = p.hat;
+        Tick();
+        EXPECT_EQ(p.move(), 1) << p.hat;
+        Tick();
+        EXPECT_EQ(p.move(), 0) << p.hat << " held";
+        stick->hat = -1;
+        Tick();
+    }
+    stick->hat = 0.5f;  // down is not up, left or right
+    Tick();
+    EXPECT_EQ(TMenuItem::Up() + TMenuItem::Left() + TMenuItem::Right(), 0);
 }
 
 TEST_F(MenuInput, ButtonZeroConfirmsSilentlyTheActionButtonWithSound) {

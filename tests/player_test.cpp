@@ -240,9 +240,11 @@ TEST_F(PlayerTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
         float x, hat;
         int right, left;
     };
+    // Straight down or up on the hat is not asking to run; its diagonals keep their side.
     const Case cases[] = {{0.26f, -1, 1, 0}, {0.25f, -1, 0, 0}, {-0.26f, -1, 0, 1},
-                          {0, 0.25f, 1, 0},  {0, 0.75f, 0, 1},  {0, 0.5f, 0, 1},
-                          {0, 0, 0, 0},      {0, 0.125f, 1, 0}, {0, 0.875f, 0, 1}};
+                          {0, 0.25f, 1, 0},  {0, 0.75f, 0, 1},  {0, 0.5f, 0, 0},
+                          {0, 0, 0, 0},      {0, 0.125f, 1, 0}, {0, 0.875f, 0, 1},
+                          {0, 0.375f, 1, 0}, {0, 0.625f, 0, 1}};
     for (const Case& c : cases) {
         pad.axes[0] = c.x;
         pad.hat = c.hat;

@@ -292,6 +292,32 @@ TEST_F(Screens, LeavingTheWindowPausesAStageInPlayAndNothingElse) {
     EXPECT_NEAR(StageActual::StageTimer->Value(), time, 0.02);
 }
 
+TEST_F(Screens, AnUnpluggedPadPausesAndThePadsPauseButtonContinues) {
+    Start({kQuickStage});
+    FakeJoystick& pad = AttachFakeJoystick(1);
+    AttachFakeJoystick(2);
+    h->StartGame();
+    h->RunUntilPlaying();
+    // The pause button pauses and, pressed again, continues.
+    pad.Hold(7);
+    h->RunFrames(1);
+    ASSERT_EQ(h->ActiveScreen(), "screen_pause");
+    pad.Let(7);
+    h->RunFrames(1);
+    pad.Hold(7);
+    h->RunFrames(1);
+    EXPECT_EQ(h->ActiveScreen(), "screen_stage_play");
+    pad.Let(7);
+    h->RunFrames(1);
+    // Another pad going is no reason to stop; the one being played with is.
+    DetachJoystick(2);
+    h->RunFrames(1);
+    EXPECT_EQ(h->ActiveScreen(), "screen_stage_play");
+    DetachJoystick(1);
+    h->RunFrames(1);
+    EXPECT_EQ(h->ActiveScreen(), "screen_pause");
+}
+
 TEST_F(Screens, EndGameGoesToTheTitleWithItsMusic) {
     Start({kQuickStage});
     h->StartGame();

@@ -202,6 +202,53 @@ TEST_F(SettingsScreens, KeyboardConfigurationStoresCodesOfTypedKeysAndArrows) {
     EXPECT_EQ(Controls().SelectedItemKey, 2);
 }
 
+TEST_F(SettingsScreens, EveryKeyBindsItselfAndAKeyWithNoCodeIsRefusedAloud) {
+    Choose(1);
+    h.Tap(vk::UP);
+    h.Tap(vk::ENTER);
+    ASSERT_EQ(h.ActiveScreen(), "screen_ctrl_config");
+    // A key the game has no code for: the question line says so and the question stays.
+    PostInputEvent({InputEvent::KEY_DOWN, -1});
+    h.RunFrames(1);
+    EXPECT_TRUE(h.Drew("THAT KEY CANNOT BE BOUND"));
+    EXPECT_EQ(ScreenCtrlConfig::ctrlStep, 0);
+    // Punctuation binds the key that typed it, not its character's code: "," is the comma key
+    // (188), not 44 (no key); "-" not Insert, "." not Delete; "%" is shift and 5, not the left
+    // arrow (37).
+    TypeKey(vk::COMMA, ',');
+    EXPECT_FALSE(h.Drew("THAT KEY CANNOT BE BOUND"));
+    TypeKey(vk::MINUS, '-');
+    TypeKey(vk::PERIOD, '.');
+    PostInputEvent({InputEvent::KEY_DOWN, vk::SHIFT});
+    h.RunFrames(1);  // shift alone is a key too, but it is still held when 5 comes
+    EXPECT_EQ(cfgKeysPause, vk::SHIFT);
+    EXPECT_EQ(cfgKeysRight, vk::COMMA);
+    EXPECT_EQ(cfgKeysLeft, vk::MINUS);
+    EXPECT_EQ(cfgKeysAction, vk::PERIOD);
+    TypeKey(75, 'K');  // "press any key" on the saved line
+    h.RunFrames(1);
+    ASSERT_EQ(h.ActiveScreen(), "screen_controls");
+    EXPECT_EQ(Setting("Keys Right"), "Keys Right=188");
+    EXPECT_EQ(Setting("Keys Left"), "Keys Left=189");
+    EXPECT_EQ(Setting("Keys Action"), "Keys Action=190");
+    // Letters and digits keep the codes stored files have always had; "%" binds its digit key.
+    h.Tap(vk::UP);
+    h.Tap(vk::ENTER);
+    ASSERT_EQ(h.ActiveScreen(), "screen_ctrl_config");
+    TypeKey('Q', 'q');
+    TypeKey('7', '7');
+    PostInputEvent({InputEvent::KEY_DOWN, vk::SHIFT});
+    TypeKey('5', '%');
+    PostInputEvent({InputEvent::KEY_UP, vk::SHIFT});
+    TypeKey(vk::SPACE, ' ');
+    TypeKey(75, 'K');
+    h.RunFrames(1);
+    EXPECT_EQ(Setting("Keys Right"), "Keys Right=81");
+    EXPECT_EQ(Setting("Keys Left"), "Keys Left=55");
+    EXPECT_EQ(Setting("Keys Action"), "Keys Action=53");
+    EXPECT_EQ(Setting("Keys Pause"), "Keys Pause=32");
+}
+
 TEST_F(SettingsScreens, TheDefaultsTypedAgainGiveTheDefaultFile) {
     const std::string before = Slurp(h.SettingsPath());
     Choose(1);

@@ -96,11 +96,13 @@ class RandomPlayer {
         if (Chance(10)) pad.axes[std::size_t(Pick(0, 5))] = float(Pick(-110, 110)) / 100.0f;
         if (Chance(5)) pad.hat = Chance(30) ? -1.0f : float(Pick(0, 7)) / 8.0f;
         if (!title) return;
-        // On the title every pad either confirms with its stick at rest or moves without
+        // On the title every pad either confirms with its stick and hat at rest or moves without
         // confirming.
         for (auto& [id, p] : pads_) {
             if (confirm) {
                 p->axes[0] = 0;
+                p->axes[1] = 0;
+                p->hat = -1;
             } else {
                 p->Let(0);
                 if (cfgJoyAction >= 0 && cfgJoyAction < 16) p->Let(cfgJoyAction);

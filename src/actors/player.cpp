@@ -18,8 +18,10 @@ constexpr float kWrapLeft = -12;
 constexpr float kFallWrap = 188;
 constexpr float kDeathFloat = 0.75f;
 constexpr float kDeathTop = -32;
-// Bindings at or above this are arrow codes of the configuration screen, never real keys.
-constexpr int kFirstNonKey = 125;
+// Bindings at or above this are arrow codes of the configuration screen, never real keys. Every
+// key code below it is a real key: the configuration screen binds punctuation by its key's own
+// code (the comma key is 188).
+constexpr int kFirstNonKey = 256;
 
 void FlushInput() {
     FlushKeys();
@@ -239,6 +241,7 @@ int Player::Control_Right() {
     if (KeyDown(vk::RIGHT)) return 1;
     if (Bound(cfgKeysRight) && KeyDown(cfgKeysRight)) return 1;
     if (JoyCount() == 0) return 0;
+    // Up-right, right and down-right; straight up or down is not asking to run.
     const float hat = JoyHat(0);
     return JoyX(0) > 0.25f || (hat > 0 && hat < 0.5f) ? 1 : 0;
 }
@@ -247,9 +250,9 @@ int Player::Control_Left() {
     if (KeyDown(vk::LEFT)) return 1;
     if (Bound(cfgKeysLeft) && KeyDown(cfgKeysLeft)) return 1;
     if (JoyCount() == 0) return 0;
+    // Down-left, left and up-left; straight down (0.5), up (0) and centred (-1) are neither.
     const float hat = JoyHat(0);
-    // Straight down (0.5) counts as left; straight up (0) and centred (-1) as neither.
-    return JoyX(0) < -0.25f || (hat >= 0.5f && hat < 1) ? 1 : 0;
+    return JoyX(0) < -0.25f || (hat > 0.5f && hat < 1) ? 1 : 0;
 }
 
 int Player::Control_Action() {

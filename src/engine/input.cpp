@@ -1,6 +1,9 @@
 #include "engine/input.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "engine/system.h"
@@ -35,6 +38,8 @@ struct MouseState {
 struct JoyPort {
     int id;
     std::unique_ptr<TJoystickDevice> device;
+    // Something on it has been pressed or pushed since it was attached.
+    bool used = false;
     bool sampled = false;
     int sampleTime = 0;
     std::uint32_t bits = 0;
@@ -49,6 +54,8 @@ MouseState g_mouse;
 bool g_suspended = false;
 bool g_hidden = false;
 bool g_left = false;
+bool g_joyLost = false;
+int g_lastKey = 0;
 bool g_terminate = false;
 std::vector<JoyPort> g_joys;
 
@@ -69,6 +76,7 @@ void QueueChar(int code) {
 void ClearKeys() {
     g_keys = KeyState{};
     g_chars = CharQueue{};
+    g_lastKey = 0;
 }
 
 void ClearMouse() {
@@ -102,6 +110,9 @@ void Sample(JoyPort& p) {
     p.bits = bits;
     for (int a = 0; a < 6; ++a) p.axes[static_cast<std::size_t>(a)] = p.device->Axis(a);
     p.hat = p.device->Hat();
+    constexpr float kPushed = 0.5f;
+    p.used = p.used || bits != 0 || p.hat >= 0 || std::fabs(p.axes[0]) > kPushed ||
+             std::fabs(p.axes[1]) > kPushed;
 }
 
 float AxisOf(int port, int axis) {
@@ -116,11 +127,16 @@ void PostInputEvent(const InputEvent& e) {
     switch (e.type) {
         case InputEvent::KEY_DOWN:
             if (TypesControlChar(e.code)) QueueChar(e.code);
-            if (!ValidKey(e.code)) break;
+            if (!ValidKey(e.code)) {
+                if (!e.repeat) g_lastKey = -1;
+                break;
+            }
             // Auto-repeat never counts: neither does a press of a key already held, so a key
             // held across a flush does not come back as a fresh hit.
-            if (!g_keys.down[static_cast<std::size_t>(e.code)] && !e.repeat)
+            if (!g_keys.down[static_cast<std::size_t>(e.code)] && !e.repeat) {
                 ++g_keys.hits[static_cast<std::size_t>(e.code)];
+                g_lastKey = e.code;
+            }
             g_keys.down[static_cast<std::size_t>(e.code)] = true;
             break;
         case InputEvent::KEY_UP:
@@ -246,19 +262,37 @@ int AppHidden() {
     return g_hidden ? 1 : 0;
 }
 
+int LastKeyHit() {
+    PollSystem();
+    return std::exchange(g_lastKey, 0);
+}
+
 void AttachJoystick(int id, std::unique_ptr<TJoystickDevice> device) {
     if (!device) return;
     DetachJoystick(id);
-    g_joys.push_back(JoyPort{id, std::move(device)});
+    // A pad with a known button layout goes before every plain joystick nobody has touched yet,
+    // so another joystick-like device listed first does not take port 0 from it; a device in
+    // use keeps its port.
+    auto at = g_joys.end();
+    if (device->KnownLayout())
+        at = std::find_if(g_joys.begin(), g_joys.end(),
+                          [](const JoyPort& p) { return !p.used && !p.device->KnownLayout(); });
+    g_joys.insert(at, JoyPort{id, std::move(device)});
 }
 
 void DetachJoystick(int id) {
     for (auto it = g_joys.begin(); it != g_joys.end(); ++it) {
         if (it->id == id) {
+            if (it == g_joys.begin()) g_joyLost = true;
             g_joys.erase(it);
             return;
         }
     }
+}
+
+int JoyLostHit() {
+    PollSystem();
+    return std::exchange(g_joyLost, false) ? 1 : 0;
 }
 
 void DetachAllJoysticks() {
@@ -331,6 +365,7 @@ void ResetInput() {
     g_suspended = false;
     g_hidden = false;
     g_left = false;
+    g_joyLost = false;
     g_terminate = false;
     for (JoyPort& p : g_joys) {
         p.hits = {};

@@ -47,6 +47,9 @@ int KeyDown(int key);
 int GetChar();
 // Forgets every key hit and typed character.
 void FlushKeys();
+// The key of the last fresh press since the last call or flush: its code, -1 for a key the game
+// has no code for, 0 for none.
+int LastKeyHit();
 
 int MouseX();
 int MouseY();
@@ -80,12 +83,17 @@ class TJoystickDevice {
     // Fraction of a turn clockwise from up, or -1 when centred.
     virtual float Hat() = 0;
     virtual std::string Name() { return "joystick"; }
+    // True for a pad whose buttons are in the usual pad order (a known game controller).
+    virtual bool KnownLayout() const { return false; }
 };
 
-// Ports follow attachment order; removing one moves later ports down. The id lets the platform
-// find its device again when it is unplugged.
+// Ports follow attachment order, except that a pad of known layout goes before the plain
+// joysticks nobody has used; removing one moves later ports down. The id lets the platform find
+// its device again when it is unplugged.
 void AttachJoystick(int id, std::unique_ptr<TJoystickDevice> device);
 void DetachJoystick(int id);
+// 1 once after the device on port 0 was unplugged.
+int JoyLostHit();
 void DetachAllJoysticks();
 
 int JoyCount();

@@ -147,6 +147,7 @@ class ControllerDevice : public TJoystickDevice {
         const char* n = SDL_GameControllerName(c_);
         return n ? n : "controller";
     }
+    bool KnownLayout() const override { return true; }
 
   private:
     SDL_GameController* c_;
@@ -236,8 +237,9 @@ void Translate(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            int code = MapKey(e.key.keysym.sym);
-            if (code < 0) break;
+            // A key the game has no code for still tells the input layer it was pressed (code
+            // -1), so a screen waiting for a key can say it cannot use that one.
+            const int code = MapKey(e.key.keysym.sym);
             InputEvent ie{e.type == SDL_KEYDOWN ? InputEvent::KEY_DOWN : InputEvent::KEY_UP, code};
             ie.repeat = e.key.repeat != 0;
             PostInputEvent(ie);

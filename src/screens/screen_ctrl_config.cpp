@@ -31,12 +31,20 @@ const Question kPadQuestions[] = {{"Press a button to", "Jump", &cfgJoyAction},
 int UpperCode(int c) {
     return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
+
+// Characters whose upper-cased code is their key's own code, as settings files have always
+// stored them: letters, digits, space, enter and escape.
+bool OwnCode(int upper) {
+    return (upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9') || upper == vk::SPACE ||
+           upper == vk::ENTER || upper == vk::ESCAPE;
+}
 }  // namespace
 
 int ScreenCtrlConfig::Start() {
     FlushKeys();
     FlushJoy(-1);
     ctrlStep = 0;
+    keyRefused = false;
     return 0;
 }
 
@@ -67,6 +75,7 @@ void ScreenCtrlConfig::Accept(int& setting, int value) {
 int ScreenCtrlConfig::WaitForKeyPress(int& code) {
     // The typed character is taken first, so an arrow pressed with it loses it.
     const int c = GetChar();
+    const int key = LastKeyHit();
     if (KeyHit(vk::LEFT)) {
         code = ARROW_LEFT;
     } else if (KeyHit(vk::RIGHT)) {
@@ -75,11 +84,18 @@ int ScreenCtrlConfig::WaitForKeyPress(int& code) {
         code = ARROW_UP;
     } else if (KeyHit(vk::DOWN)) {
         code = ARROW_DOWN;
-    } else if (c != 0 && UpperCode(c) <= kLastCode) {
+    } else if (c != 0 && OwnCode(UpperCode(c))) {
         code = UpperCode(c);
+    } else if (key > 0 && key <= kLastCode) {
+        // "," types 44 but is the key 188: the key that was pressed is what must be bound, or
+        // the binding would be a dead key (or another one: "%" is 37, the left arrow).
+        code = key;
     } else {
+        // A character with no key behind it (an input method) or a key the game has no code for.
+        keyRefused = keyRefused || c != 0 || key < 0;
         return 0;
     }
+    keyRefused = false;
     return 1;
 }
 
@@ -99,9 +115,10 @@ void ScreenCtrlConfig::KeyboardStep() {
         return;
     }
     const Question& q = kKeyQuestions[ctrlStep];
-    ctrlLines = {q.prompt, q.action};
     int code = 0;
-    if (!WaitForKeyPress(code)) return;
+    const bool answered = WaitForKeyPress(code) == 1;
+    ctrlLines = {keyRefused ? CANNOT_BIND : q.prompt, q.action};
+    if (!answered) return;
     int ignored = 0;
     Accept(q.setting ? *q.setting : ignored, code);
 }

@@ -13,6 +13,8 @@ struct CtrlConfigState {
     int ctrlStep = 0;
     // The prompt and the action's name; kept between visits.
     std::array<std::string, 2> ctrlLines;
+    // The last key pressed could not be bound: the question line says so until one can.
+    bool keyRefused = false;
 };
 
 class ScreenCtrlConfig : public BaseScreenClass {
@@ -30,6 +32,9 @@ class ScreenCtrlConfig : public BaseScreenClass {
     static inline int& ctrlMode = state_.ctrlMode;
     static inline int& ctrlStep = state_.ctrlStep;
     static inline std::array<std::string, 2>& ctrlLines = state_.ctrlLines;
+    static inline bool& keyRefused = state_.keyRefused;
+    // The question line while the last key pressed cannot be bound.
+    static constexpr const char* CANNOT_BIND = "That key cannot be bound";
 
     // The first question.
     int Start() override;
@@ -39,8 +44,9 @@ class ScreenCtrlConfig : public BaseScreenClass {
     int Update() override;
     int Render() override;
     virtual int Quit();
-    // 1 with the code of a key pressed this frame: an arrow's special code, or the typed
-    // character upper-cased; 0 when none was.
+    // 1 with the code of a key pressed this frame: an arrow's special code, a letter's or
+    // digit's character upper-cased (its key's own code), or else the code of the key that was
+    // pressed; 0 when none was, or none that can be bound (keyRefused is then set).
     virtual int WaitForKeyPress(int& code);
     // 1 with the lowest of buttons 0..11 of the first pad hit this frame; 0 when none was.
     virtual int WaitJoyPress(int& button);

@@ -4,6 +4,7 @@
 #include "engine/render2d.h"
 #include "engine/text.h"
 #include "shell/display.h"
+#include "shell/settings.h"
 #include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
 #include "world/stage_actual.h"
@@ -36,6 +37,13 @@ int ScreenPause::Finish() {
 }
 
 int ScreenPause::Update() {
+    // The pad's pause button gives the game back as it took it away; bound to the pad's confirm
+    // button it keeps the menu's meaning.
+    if (cfgJoyPause != 0 && cfgJoyPause != cfgJoyAction && JoyHit(cfgJoyPause, 0)) {
+        FlushInput();
+        screenManager->Show("screen_stage_play");
+        return 0;
+    }
     TMenuItem::Update();
     if (TMenuItem::Down()) {
         Select(SelectedItemKey + 1);

@@ -18,9 +18,10 @@ int ScreenStagePlay::Start() {
     gameFont->SetStyle(0);
     FlushKeys();
     FlushJoy(-1);
-    // A window left on another screen, or before the pause screen's CONTINUE, does not pause
-    // this stage.
+    // A window left or a pad unplugged on another screen, or before the pause screen's
+    // CONTINUE, does not pause this stage.
     AppLeftHit();
+    JoyLostHit();
     return 0;
 }
 
@@ -39,12 +40,12 @@ int ScreenStagePlay::PauseHit() {
 int ScreenStagePlay::Update() {
     StageActual::Update();
     // A press while the curtains move or the player dies is used up and dropped. A player who
-    // has left the window (another window took the focus, or this one was minimised) is not
-    // playing: the stage pauses as for the pause key, instead of running on without him, as
-    // soon as he would be in control.
+    // has left the window (another window took the focus, or this one was minimised) or lost
+    // his pad is not playing: the stage pauses as for the pause key, instead of running on
+    // without him, as soon as he would be in control.
     const bool inControl =
         StageActual::Curtains->Action == TStageCurtins::FIN && Player::Dying == 0;
-    if ((PauseHit() && inControl) || (inControl && AppLeftHit()))
+    if ((PauseHit() && inControl) || (inControl && (AppLeftHit() || JoyLostHit())))
         screenManager->Show("screen_pause");
     return 0;
 }

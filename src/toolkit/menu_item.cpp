@@ -1,5 +1,7 @@
 #include "toolkit/menu_item.h"
 
+#include <cmath>
+
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
@@ -10,13 +12,18 @@
 
 namespace {
 
-// Only a fully deflected stick reads as off-centre once truncated, so a worn stick resting
-// near an edge does not keep stepping the menu.
-int StickX() {
-    return Int(JoyX(0));
-}
-int StickY() {
-    return Int(JoyY(0));
+// A stick pushed at least half way moves the menu, so a worn stick that no longer reaches its
+// end still works; it must come back under a third of the way before the next push counts, so a
+// stick resting near the threshold does not keep stepping.
+constexpr float STICK_PUSH = 0.5f;
+constexpr float STICK_REST = 0.3f;
+
+// The hat's directions, diagonals included: up-right is both up and right.
+bool HatToward(float centre) {
+    const float hat = JoyHat(0);
+    if (hat < 0) return false;
+    const float off = std::fabs(std::remainder(hat - centre, 1.0f));
+    return off < 0.2f;
 }
 
 // The game always has its font by the time a menu is built; the engine's text keeps a menu
@@ -37,16 +44,16 @@ void DrawCentred(const std::string& text, int x, int y) {
 }
 
 bool StickUp() {
-    return StickY() == -1;
+    return JoyY(0) <= -STICK_PUSH || HatToward(0);
 }
 bool StickDown() {
-    return StickY() == 1;
+    return JoyY(0) >= STICK_PUSH || HatToward(0.5f);
 }
 bool StickRight() {
-    return StickX() == 1;
+    return JoyX(0) >= STICK_PUSH || HatToward(0.25f);
 }
 bool StickLeft() {
-    return StickX() == -1;
+    return JoyX(0) <= -STICK_PUSH || HatToward(0.75f);
 }
 
 // The stick is read only after the key, the joystick count and the latch have had their say,
@@ -90,7 +97,9 @@ void TMenuItem::Render() {
 }
 
 void TMenuItem::Update() {
-    if (StickX() == 0 && StickY() == 0) joyLatched = 0;
+    const bool resting =
+        std::fabs(JoyX(0)) < STICK_REST && std::fabs(JoyY(0)) < STICK_REST && JoyHat(0) < 0;
+    if (resting) joyLatched = 0;
 }
 
 void TMenuItem::SetText(const std::string& text) {
