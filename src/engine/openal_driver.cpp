@@ -6,6 +6,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <algorithm>
 #include <climits>
@@ -463,7 +464,11 @@ bool TOpenALDriver::Startup() {
     QuietStderr quiet;
     ALCdevice* device = alcOpenDevice(device_.empty() ? nullptr : device_.c_str());
     if (!device) return false;
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    // Three loud effects at once must not clip: OpenAL Soft's limiter, where it has one, pulls
+    // the mix under full scale instead.
+    const ALCint limiter[] = {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE, 0};
+    const bool canLimit = alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE;
+    ALCcontext* context = alcCreateContext(device, canLimit ? limiter : nullptr);
     if (!context || !alcMakeContextCurrent(context)) {
         if (context) alcDestroyContext(context);
         alcCloseDevice(device);
