@@ -12,6 +12,7 @@
 #include "engine/stream.h"
 #include "support/audio_recording_driver.h"
 #include "support/audio_wave.h"
+#include "support/manual_clock.h"
 
 namespace {
 
@@ -325,8 +326,103 @@ TEST(AudioDrivers, FirstUsePicksOpenALWhenADeviceOpens) {
     ExpectFirstUsePicks("null", "OpenAL");
 }
 
-TEST(AudioDrivers, FirstUseFallsBackToNullWithoutADevice) {
-    ExpectFirstUsePicks("kestrune-no-such-backend", "Null");
+TEST(AudioDrivers, FirstUseWithoutADeviceWaitsSilentlyForOne) {
+    ExpectFirstUsePicks("kestrune-no-such-backend", "OpenAL");
+}
+
+// A device going and coming back, played by injected faults on OpenAL Soft's null output.
+class AudioDeviceLoss : public ::testing::Test {
+  protected:
+    void SetUp() override { OpenALTestFaults() = {}; }
+    void TearDown() override {
+        ShutdownAudio();
+        OpenALTestFaults() = {};
+    }
+    // One second on, and the once-a-frame update seen by the driver a few times.
+    void Second() {
+        clock.Advance(1000);
+        for (int i = 0; i < 3; ++i) UpdateAudio();
+    }
+    static std::vector<std::int16_t> Pcm(const TSound& sound) {
+        std::vector<std::int16_t> pcm;
+        int hertz = 0, format = 0;
+        ReadOpenALSound(sound, pcm, hertz, format);
+        return pcm;
+    }
+    ManualClock clock;
+};
+
+TEST_F(AudioDeviceLoss, TheOutputComesBackWithEverySoundAndTheMusicGoesOn) {
+    SetAudioDriver(CreateOpenALDriver());
+    auto music = LoadSound(AudioFixture("tone.ogg"), SOUND_LOOP);
+    auto effect = LoadSound(AudioFixture("blip.ogg"));
+    const std::vector<std::int16_t> musicPcm = Pcm(*music);
+    ASSERT_FALSE(musicPcm.empty());
+    auto channel = PlaySound(music.get());
+    SetChannelVolume(channel.get(), 0.5f);
+    auto blip = PlaySound(effect.get());
+    ASSERT_TRUE(channel->Playing());
+    // The output goes; two attempts to open it again fail.
+    OpenALTestFaults().disconnect = true;
+    OpenALTestFaults().refuseOpens = 2;
+    testing::internal::CaptureStderr();
+    Second();
+    EXPECT_FALSE(channel->Playing());
+    const int opens = OpenALTestFaults().opens;
+    clock.Advance(500);
+    for (int i = 0; i < 30; ++i) UpdateAudio();  // half a second of frames: no attempt
+    EXPECT_EQ(OpenALTestFaults().opens, opens);
+    Second();
+    Second();
+    EXPECT_EQ(OpenALTestFaults().opens, opens + 2);  // one attempt a second, each refused
+    // Sounds made while there is no device are kept for the next one.
+    auto late = LoadSound(AudioFixture("chord.ogg"));
+    ASSERT_NE(late, nullptr);
+    OpenALTestFaults().disconnect = false;
+    Second();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Sound output lost"), std::string::npos) << said;
+    EXPECT_NE(said.find("Sound output is back"), std::string::npos) << said;
+    // The music plays again, from the same PCM; the effect that was cut off does not come back.
+    EXPECT_TRUE(channel->Playing());
+    EXPECT_FALSE(blip->Playing());
+    StopChannel(channel.get());  // a buffer in use cannot be read back
+    EXPECT_EQ(Pcm(*music), musicPcm);
+    EXPECT_TRUE(PlaySound(late.get())->Playing());
+    EXPECT_TRUE(PlaySound(effect.get())->Playing());
+}
+
+TEST_F(AudioDeviceLoss, MusicPausedOrStoppedMeanwhileStaysSoAndAGameStartedWithoutSoundGetsIt) {
+    OpenALTestFaults().refuseOpens = 1;
+    testing::internal::CaptureStderr();
+    SetAudioDriver(CreateOpenALDriver());
+    EXPECT_EQ(AudioDriver().Name(), "OpenAL");
+    auto music = LoadSound(AudioFixture("tone.ogg"), SOUND_LOOP);
+    auto title = PlaySound(music.get());
+    auto other = PlaySound(music.get());
+    auto paused = PlaySound(music.get());
+    EXPECT_FALSE(title->Playing());
+    StopChannel(other.get());
+    PauseChannel(paused.get());
+    Second();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(title->Playing());
+    EXPECT_FALSE(other->Playing());
+    EXPECT_FALSE(paused->Playing());
+    ResumeChannel(paused.get());
+    EXPECT_TRUE(paused->Playing());
+    // Lost while paused: it comes back paused.
+    PauseChannel(paused.get());
+    OpenALTestFaults().disconnect = true;
+    testing::internal::CaptureStderr();
+    Second();
+    OpenALTestFaults().disconnect = false;
+    Second();
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(paused->Playing());
+    ResumeChannel(paused.get());
+    EXPECT_TRUE(paused->Playing());
+    EXPECT_TRUE(title->Playing());
 }
 
 TEST(AudioDrivers, LoadSoundsHandsDecodedPcmToAnyDriver) {

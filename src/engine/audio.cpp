@@ -132,6 +132,10 @@ void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
     Current() = std::move(driver);
 }
 
+void UpdateAudio() {
+    if (Current()) Current()->Update();
+}
+
 void ShutdownAudio() {
     if (!Current()) return;
     Current()->Shutdown();

@@ -82,6 +82,9 @@ class TAudioDriver {
     virtual bool Startup() = 0;
     // Closes the output. Sounds and channels made earlier stay safe to use and go quiet.
     virtual void Shutdown() = 0;
+    // Called once a frame: the driver may look after its output here (notice it is gone, open it
+    // again). Must never hold the frame up.
+    virtual void Update() {}
     virtual std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) = 0;
     // An idle channel that reports not playing.
     virtual std::shared_ptr<TChannel> AllocChannel() = 0;
@@ -104,6 +107,8 @@ TAudioDriver& AudioDriver();
 void SetAudioDriver(std::unique_ptr<TAudioDriver> driver);
 // Shuts the current driver down; the next audio call selects one again.
 void ShutdownAudio();
+// The current driver's Update, once a frame; nothing when no driver has been chosen yet.
+void UpdateAudio();
 std::unique_ptr<TAudioDriver> CreateNullAudioDriver();
 
 std::unique_ptr<TSound> LoadSound(const std::string& source, int flags = 0);

@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "engine/audio_sample.h"
+#include "engine/timing.h"
 
 namespace {
 
@@ -57,6 +58,21 @@ struct TALCore {
     void Close();
 };
 
+struct TALBuffer;
+
+// What outlives a device: every buffer and every channel waiting to be heard again. A lost
+// output closes the core; when a device opens again its buffers are rebuilt from the PCM kept
+// here and the looping sounds (the music) start again.
+struct TALHome {
+    // The open device, or null while there is none.
+    std::shared_ptr<TALCore> core;
+    std::vector<std::weak_ptr<TALBuffer>> buffers;
+    std::vector<std::weak_ptr<TOpenALChannel>> waiting;
+
+    // The core while it is open, else null.
+    TALCore* Live() const { return core && core->Open() ? core.get() : nullptr; }
+};
+
 ALenum AlFormat(int format) {
     return format == TAudioSample::SF_STEREO16LE ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
 }
@@ -72,57 +88,108 @@ long long PcmBytes(int frames, int format) {
 }
 
 // Owns one AL buffer; sounds and the channels playing them share it, so it is deleted only when
-// no source has it attached.
+// no source has it attached. Its PCM is kept here while no device holds it (and always when the
+// device cannot hand buffers back), so a device that comes back gets the same sound.
 struct TALBuffer {
-    TALBuffer(const std::shared_ptr<TALCore>& owner, ALuint buffer) : core(owner), id(buffer) {
-        owner->buffers.insert(buffer);
-    }
-    ~TALBuffer() {
-        auto owner = core.lock();
-        if (!owner || !owner->Open()) return;
-        alDeleteBuffers(1, &id);
-        owner->buffers.erase(id);
-    }
+    TALBuffer(std::weak_ptr<TALHome> owner, int frameCount, int rate, int sampleFormat)
+        : home(std::move(owner)), frames(frameCount), hertz(rate), format(sampleFormat) {}
+    ~TALBuffer() { Drop(); }
     TALBuffer(const TALBuffer&) = delete;
     TALBuffer& operator=(const TALBuffer&) = delete;
-    std::weak_ptr<TALCore> core;
-    ALuint id;
+
+    // Deletes the AL buffer, when the device that made it is still open.
+    void Drop() {
+        auto owner = home.lock();
+        TALCore* core = owner ? owner->Live() : nullptr;
+        if (id && core) {
+            alDeleteBuffers(1, &id);
+            core->buffers.erase(id);
+        }
+        id = 0;
+    }
+    // Puts the PCM into a new AL buffer on the open device; false when it cannot.
+    bool Upload(TALCore& core, const std::int16_t* data);
+    // Copies the PCM out of the device's buffer before the device goes.
+    void Rescue(TALCore& core);
+
+    std::weak_ptr<TALHome> home;
+    // 0 while no device holds the sound.
+    ALuint id = 0;
+    const int frames;
+    const int hertz;
+    const int format;
+    std::vector<std::int16_t> pcm;
 };
 
-std::shared_ptr<TALBuffer> NewBuffer(const std::shared_ptr<TALCore>& core) {
-    ALuint id = 0;
-    alGetError();
-    alGenBuffers(1, &id);
-    if (alGetError() != AL_NO_ERROR) return nullptr;
-    return std::make_shared<TALBuffer>(core, id);
+// A buffer for frames x format, known to the home so a device that comes back rebuilds it.
+std::shared_ptr<TALBuffer> NewBuffer(const std::shared_ptr<TALHome>& home, int frames, int hertz,
+                                     int format) {
+    auto buffer = std::make_shared<TALBuffer>(home, frames, hertz, format);
+    std::erase_if(home->buffers, [](const std::weak_ptr<TALBuffer>& b) { return b.expired(); });
+    home->buffers.push_back(buffer);
+    return buffer;
 }
 
-// A buffer holding a copy of pcm. Kept readable where the device allows it.
-std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALCore>& core, const std::int16_t* pcm,
+bool TALBuffer::Upload(TALCore& core, const std::int16_t* data) {
+    const long long bytes = PcmBytes(frames, format);
+    if (bytes < 0) return false;
+    alGetError();
+    alGenBuffers(1, &id);
+    if (alGetError() != AL_NO_ERROR) {
+        id = 0;
+        return false;
+    }
+    core.buffers.insert(id);
+    if (core.bufferStorage)
+        core.bufferStorage(id, AlFormat(format), data, static_cast<ALsizei>(bytes), hertz,
+                           kMapRead);
+    else
+        alBufferData(id, AlFormat(format), data, static_cast<ALsizei>(bytes), hertz);
+    return alGetError() == AL_NO_ERROR;
+}
+
+void TALBuffer::Rescue(TALCore& core) {
+    if (!id || !pcm.empty() || !core.CanMap()) return;
+    const long long bytes = PcmBytes(frames, format);
+    alGetError();
+    void* at = bytes > 0 ? core.mapBuffer(id, 0, static_cast<ALsizei>(bytes), kMapRead) : nullptr;
+    if (!at || alGetError() != AL_NO_ERROR) return;
+    pcm.assign(static_cast<const std::int16_t*>(at),
+               static_cast<const std::int16_t*>(at) + bytes / 2);
+    core.unmapBuffer(id);
+}
+
+// A sound holding a copy of pcm: in a buffer of the open device, and in memory too when there is
+// none or it cannot hand the PCM back.
+std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALHome>& home, const std::int16_t* pcm,
                                   int frames, int hertz, int format) {
     const long long bytes = PcmBytes(frames, format);
-    if (!core || !core->Open() || bytes < 0) return nullptr;
-    auto buffer = NewBuffer(core);
-    if (!buffer) return nullptr;
-    if (core->bufferStorage)
-        core->bufferStorage(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz,
-                            kMapRead);
-    else
-        alBufferData(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz);
-    if (alGetError() != AL_NO_ERROR) return nullptr;
+    if (!home || bytes < 0) return nullptr;
+    auto buffer = NewBuffer(home, frames, hertz, format);
+    TALCore* core = home->Live();
+    if (core && !buffer->Upload(*core, pcm)) return nullptr;
+    if (!core || !core->CanMap()) buffer->pcm.assign(pcm, pcm + bytes / 2);
     return buffer;
 }
 
 class TOpenALChannel final : public TChannel, public std::enable_shared_from_this<TOpenALChannel> {
   public:
-    explicit TOpenALChannel(std::weak_ptr<TALCore> core) : core_(std::move(core)) {}
+    explicit TOpenALChannel(std::weak_ptr<TALHome> home) : home_(std::move(home)) {}
     ~TOpenALChannel() override { Release(); }
 
-    // Puts buffer on the channel from its start, playing or cued.
+    // Puts buffer on the channel from its start, playing or cued. Without a device a looping
+    // sound waits for one; anything else is simply not heard.
     void Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused);
-    bool BelongsTo(const std::shared_ptr<TALCore>& core) const { return core_.lock() == core; }
+    bool BelongsTo(const std::shared_ptr<TALHome>& home) const { return home_.lock() == home; }
+    // The device is going: a looping sound that plays or is paused waits for the next one.
+    void Orphan();
+    // A device is back: a waiting sound starts again from its beginning.
+    void Return();
 
-    void Stop() override { Release(); }
+    void Stop() override {
+        waiting_ = false;
+        Release();
+    }
     void SetPaused(bool paused) override;
     void SetVolume(float volume) override {
         volume_ = std::max(0.0f, volume);
@@ -143,12 +210,12 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     bool Playing() override { return Live() && State() == AL_PLAYING; }
 
   private:
-    // True when the channel has a source on an open device.
-    bool Live() const {
-        if (!source_) return false;
-        auto core = core_.lock();
-        return core && core->Open();
+    TALCore* Core() const {
+        auto home = home_.lock();
+        return home ? home->Live() : nullptr;
     }
+    // True when the channel has a source on an open device.
+    bool Live() const { return source_ && Core(); }
     ALint State() const {
         ALint state = AL_INITIAL;
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
@@ -157,11 +224,16 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     void Apply() const;
     // Ends what plays and gives the source back.
     void Release();
+    void Wait(bool paused);
 
-    std::weak_ptr<TALCore> core_;
+    std::weak_ptr<TALHome> home_;
     ALuint source_ = 0;
     std::shared_ptr<TALBuffer> buffer_;
+    bool loop_ = false;
     bool cued_ = false;
+    // Waiting for a device to play buffer_ on, paused or not.
+    bool waiting_ = false;
+    bool waitingPaused_ = false;
     float volume_ = 1;
     float pan_ = 0;
     float depth_ = 0;
@@ -170,12 +242,21 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
 
 void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused) {
     Release();
-    auto core = core_.lock();
-    if (!core || !core->Open()) return;
+    waiting_ = false;
+    buffer_ = buffer;
+    loop_ = loop;
+    TALCore* core = Core();
+    if (!core || !buffer->id) {
+        if (loop) Wait(paused);
+        if (!waiting_) buffer_.reset();
+        return;
+    }
     source_ = core->AcquireSource();
     // With every source in use the channel stays silent rather than cutting another sound off.
-    if (!source_) return;
-    buffer_ = buffer;
+    if (!source_) {
+        buffer_.reset();
+        return;
+    }
     alSourcei(source_, AL_BUFFER, static_cast<ALint>(buffer->id));
     alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
     Apply();
@@ -184,6 +265,35 @@ void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, 
     else
         alSourcePlay(source_);
     core->Keep(shared_from_this());
+}
+
+void TOpenALChannel::Wait(bool paused) {
+    auto home = home_.lock();
+    if (!home) return;
+    waiting_ = true;
+    waitingPaused_ = paused;
+    std::erase_if(home->waiting,
+                  [](const std::weak_ptr<TOpenALChannel>& c) { return c.expired(); });
+    home->waiting.push_back(weak_from_this());
+}
+
+void TOpenALChannel::Orphan() {
+    if (!source_) return;
+    const ALint state = State();
+    const bool heard = state == AL_PLAYING || state == AL_PAUSED || cued_;
+    // The source goes with the device; nothing more is asked of it.
+    source_ = 0;
+    cued_ = false;
+    if (loop_ && heard)
+        Wait(state != AL_PLAYING);
+    else
+        buffer_.reset();
+}
+
+void TOpenALChannel::Return() {
+    if (!waiting_ || !buffer_) return;
+    const std::shared_ptr<TALBuffer> buffer = buffer_;
+    Start(buffer, loop_, waitingPaused_);
 }
 
 void TOpenALChannel::Apply() const {
@@ -196,6 +306,7 @@ void TOpenALChannel::Apply() const {
 }
 
 void TOpenALChannel::SetPaused(bool paused) {
+    if (waiting_) waitingPaused_ = paused;
     if (!Live()) return;
     const ALint state = State();
     if (paused) {
@@ -212,8 +323,7 @@ void TOpenALChannel::SetPaused(bool paused) {
 void TOpenALChannel::Release() {
     cued_ = false;
     if (source_) {
-        auto core = core_.lock();
-        if (core && core->Open()) {
+        if (TALCore* core = Core()) {
             // Rewound rather than stopped: a source comes back from the pool in its initial
             // state, which is what a cue on it waits in.
             alSourceRewind(source_);
@@ -222,7 +332,7 @@ void TOpenALChannel::Release() {
         }
         source_ = 0;
     }
-    buffer_.reset();
+    if (!waiting_) buffer_.reset();
 }
 
 void TALCore::ProbeMapping() {
@@ -312,9 +422,9 @@ class TOpenALSound final : public TSound {
 
   private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
-        auto core = buffer_->core.lock();
+        auto home = buffer_->home.lock();
         auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
-        if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
+        if (!own || !own->BelongsTo(home)) own = std::make_shared<TOpenALChannel>(home);
         own->Start(buffer_, loop_, paused);
         return own;
     }
@@ -323,13 +433,14 @@ class TOpenALSound final : public TSound {
 };
 
 // Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when the
-// device cannot map.
+// device cannot map or there is none.
 class TALSampleBuffer final : public TSampleBuffer {
   public:
-    TALSampleBuffer(std::shared_ptr<TALCore> core, int frameCount, int rate, int sampleFormat)
-        : TSampleBuffer(frameCount, rate, sampleFormat), core_(std::move(core)) {
+    TALSampleBuffer(std::shared_ptr<TALHome> home, int frameCount, int rate, int sampleFormat)
+        : TSampleBuffer(frameCount, rate, sampleFormat), home_(std::move(home)) {
         const long long bytes = PcmBytes(frameCount, sampleFormat);
-        if (core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
+        core_ = home_->core;
+        if (core_ && core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
         if (!mapped_)
             plain_.resize(static_cast<std::size_t>(frameCount) * ChannelsOf(sampleFormat));
     }
@@ -346,6 +457,8 @@ class TALSampleBuffer final : public TSampleBuffer {
         mapped_ = nullptr;
     }
 
+    std::shared_ptr<TALHome> home_;
+    // The device the storage was mapped on.
     std::shared_ptr<TALCore> core_;
     std::shared_ptr<TALBuffer> storage_;
     std::int16_t* mapped_ = nullptr;
@@ -354,8 +467,15 @@ class TALSampleBuffer final : public TSampleBuffer {
 };
 
 void TALSampleBuffer::MapStorage(ALsizei bytes) {
-    storage_ = NewBuffer(core_);
-    if (!storage_) return;
+    storage_ = NewBuffer(home_, frames, hertz, format);
+    alGetError();
+    alGenBuffers(1, &storage_->id);
+    if (alGetError() != AL_NO_ERROR) {
+        storage_->id = 0;
+        storage_.reset();
+        return;
+    }
+    core_->buffers.insert(storage_->id);
     const ALbitsSOFT access = kMapRead | kMapWrite;
     core_->bufferStorage(storage_->id, AlFormat(format), nullptr, bytes, hertz, access);
     void* at =
@@ -368,13 +488,13 @@ void TALSampleBuffer::MapStorage(ALsizei bytes) {
 }
 
 std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
-    if (finished_ || frames <= 0 || frames > this->frames || !core_->Open()) return finished_;
+    if (finished_ || frames <= 0 || frames > this->frames) return finished_;
     if (!mapped_) {
-        finished_ = Upload(core_, plain_.data(), frames, hertz, format);
+        finished_ = Upload(home_, plain_.data(), frames, hertz, format);
         plain_ = {};
         return finished_;
     }
-    if (frames == this->frames) {
+    if (frames == this->frames && core_->Open()) {
         Unmap();
         finished_ = storage_;
         return finished_;
@@ -384,7 +504,7 @@ std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
         mapped_, mapped_ + static_cast<std::size_t>(frames) * ChannelsOf(format));
     Unmap();
     storage_.reset();
-    finished_ = Upload(core_, decoded.data(), frames, hertz, format);
+    finished_ = Upload(home_, decoded.data(), frames, hertz, format);
     return finished_;
 }
 
@@ -396,24 +516,26 @@ class TOpenALDriver final : public TAudioDriver {
     std::string Name() const override { return "OpenAL"; }
     bool Startup() override;
     void Shutdown() override {
-        if (core_) core_->Close();
-        core_.reset();
+        if (!home_) return;
+        if (home_->core) home_->core->Close();
+        home_.reset();
     }
+    void Update() override;
     std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) override {
         if (sample.length <= 0 ||
             sample.samples.size() < static_cast<std::size_t>(sample.length) * sample.Channels())
             return nullptr;
         auto buffer =
-            Upload(core_, sample.samples.data(), sample.length, sample.hertz, sample.format);
+            Upload(home_, sample.samples.data(), sample.length, sample.hertz, sample.format);
         if (!buffer) return nullptr;
         return std::make_unique<TOpenALSound>(std::move(buffer), flags);
     }
     std::shared_ptr<TChannel> AllocChannel() override {
-        return std::make_shared<TOpenALChannel>(core_);
+        return std::make_shared<TOpenALChannel>(home_);
     }
     std::unique_ptr<TSampleBuffer> AllocSampleBuffer(int frames, int hertz, int format) override {
-        if (!core_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
-        return std::make_unique<TALSampleBuffer>(core_, frames, hertz, format);
+        if (!home_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
+        return std::make_unique<TALSampleBuffer>(home_, frames, hertz, format);
     }
     std::unique_ptr<TSound> CreateSound(TSampleBuffer& buffer, int frames, int flags) override {
         auto* own = dynamic_cast<TALSampleBuffer*>(&buffer);
@@ -424,8 +546,17 @@ class TOpenALDriver final : public TAudioDriver {
     }
 
   private:
+    // Opens the device and makes it the home's core; false when it will not open.
+    bool Open();
+    bool Connected() const;
+    // The output went away: the PCM is saved from the device's buffers and the device closed.
+    void Lose();
+    // A device opened again: every buffer is rebuilt and the waiting sounds go on.
+    void Return();
+
     std::string device_;
-    std::shared_ptr<TALCore> core_;
+    std::shared_ptr<TALHome> home_;
+    int lastCheck_ = 0;
 };
 
 namespace {
@@ -459,8 +590,16 @@ class QuietStderr {
 };
 }  // namespace
 
-bool TOpenALDriver::Startup() {
-    if (core_) return true;
+// Once a second: often enough that sound is back soon after its device, rare enough that a
+// device that will not open costs nothing.
+constexpr int RETRY_MILLISECONDS = 1000;
+
+bool TOpenALDriver::Open() {
+    ++OpenALTestFaults().opens;
+    if (OpenALTestFaults().refuseOpens > 0) {
+        --OpenALTestFaults().refuseOpens;
+        return false;
+    }
     QuietStderr quiet;
     ALCdevice* device = alcOpenDevice(device_.empty() ? nullptr : device_.c_str());
     if (!device) return false;
@@ -474,14 +613,95 @@ bool TOpenALDriver::Startup() {
         alcCloseDevice(device);
         return false;
     }
-    core_ = std::make_shared<TALCore>();
-    core_->device = device;
-    core_->context = context;
-    core_->ProbeMapping();
+    auto core = std::make_shared<TALCore>();
+    core->device = device;
+    core->context = context;
+    core->ProbeMapping();
+    home_->core = std::move(core);
     return true;
 }
 
+bool TOpenALDriver::Startup() {
+    if (home_) return true;
+    home_ = std::make_shared<TALHome>();
+    lastCheck_ = MilliSecs();
+    if (Open()) return true;
+    // A device asked for by name is that device or nothing; the default one may come later (a
+    // sound server that starts after the game, a headset plugged in).
+    if (!device_.empty()) {
+        home_.reset();
+        return false;
+    }
+    std::fprintf(stderr, "No sound output yet: trying again every second.\n");
+    return true;
+}
+
+bool TOpenALDriver::Connected() const {
+    if (OpenALTestFaults().disconnect) return false;
+    ALCdevice* device = home_->core->device;
+    if (!alcIsExtensionPresent(device, "ALC_EXT_disconnect")) return true;
+    ALCint connected = ALC_TRUE;
+    alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
+    return connected != ALC_FALSE;
+}
+
+void TOpenALDriver::Update() {
+    // About once a second, and never more than one try a frame: a device that will not open
+    // costs a frame nothing.
+    const int now = MilliSecs();
+    if (!home_ || (now - lastCheck_ < RETRY_MILLISECONDS && now >= lastCheck_)) return;
+    lastCheck_ = now;
+    if (home_->core && !Connected()) {
+        Lose();
+    } else if (!home_->core && Open()) {
+        Return();
+    }
+}
+
+void TOpenALDriver::Lose() {
+    TALCore& core = *home_->core;
+    std::vector<std::shared_ptr<TOpenALChannel>> live;
+    live.swap(core.live);
+    for (const auto& channel : live) channel->Orphan();
+    live.clear();
+    // A buffer a source still holds cannot be read back.
+    for (ALuint source : core.sources) {
+        alSourceStop(source);
+        alSourcei(source, AL_BUFFER, 0);
+    }
+    std::erase_if(home_->buffers, [](const std::weak_ptr<TALBuffer>& b) { return b.expired(); });
+    for (const auto& weak : home_->buffers) {
+        auto buffer = weak.lock();
+        buffer->Rescue(core);
+        buffer->id = 0;
+    }
+    core.Close();
+    home_->core.reset();
+    std::fprintf(stderr, "Sound output lost: trying to open it again every second.\n");
+}
+
+void TOpenALDriver::Return() {
+    TALCore& core = *home_->core;
+    for (const auto& weak : home_->buffers) {
+        auto buffer = weak.lock();
+        if (!buffer || buffer->pcm.empty()) continue;
+        buffer->Upload(core, buffer->pcm.data());
+        // A device that hands buffers back keeps the only copy.
+        if (core.CanMap()) buffer->pcm = {};
+    }
+    std::vector<std::weak_ptr<TOpenALChannel>> waiting;
+    waiting.swap(home_->waiting);
+    for (const auto& weak : waiting)
+        if (auto channel = weak.lock()) channel->Return();
+    std::fprintf(stderr, "Sound output is back.\n");
+}
+
 }  // namespace
+
+OpenALFaults& OpenALTestFaults() {
+    static OpenALFaults faults;
+    return faults;
+}
 
 std::unique_ptr<TAudioDriver> CreateOpenALDriver(const std::string& device) {
     return std::make_unique<TOpenALDriver>(device);
@@ -491,8 +711,9 @@ bool ReadOpenALSound(const TSound& sound, std::vector<std::int16_t>& pcm, int& h
     auto* own = dynamic_cast<const TOpenALSound*>(&sound);
     if (!own) return false;
     const TALBuffer& buffer = own->Buffer();
-    auto core = buffer.core.lock();
-    if (!core || !core->Open() || !core->CanMap()) return false;
+    auto home = buffer.home.lock();
+    TALCore* core = home ? home->Live() : nullptr;
+    if (!core || !core->CanMap() || !buffer.id) return false;
     ALint size = 0, rate = 0, channels = 0;
     alGetBufferi(buffer.id, AL_SIZE, &size);
     alGetBufferi(buffer.id, AL_FREQUENCY, &rate);

@@ -10,8 +10,22 @@
 #include "engine/audio.h"
 
 // The driver on the named output device, or on the system's default one when device is empty.
-// Startup fails when the device or its context does not open.
+// Startup fails when a named device or its context does not open; without a default device the
+// driver starts silent and keeps trying. A default device that goes away (a headset unplugged, the
+// sound server restarted) is noticed and opened again about once a second by Update, with every
+// sound rebuilt and the looping ones (the music) started again.
 std::unique_ptr<TAudioDriver> CreateOpenALDriver(const std::string& device = {});
+
+// Faults the tests put into the driver in place of a real device going and coming back.
+struct OpenALFaults {
+    // The open device reads as disconnected.
+    bool disconnect = false;
+    // This many attempts to open a device fail before they may succeed again.
+    int refuseOpens = 0;
+    // Attempts to open a device so far.
+    int opens = 0;
+};
+OpenALFaults& OpenALTestFaults();
 
 // Reads back the PCM an OpenAL sound holds, to prove what was decoded into it. False for another
 // driver's sound, after its device closed, or when the device cannot hand buffers back.

@@ -79,6 +79,8 @@ void GameClass::Begin() {
 }
 
 void GameClass::Update() {
+    // A lost sound output is noticed and opened again here, without holding the frame up.
+    UpdateAudio();
     UpdateTweenTime();
     screenManager->Update();
     if (KeyHit(49))
