@@ -24,11 +24,13 @@ printf '%s\r\n' Music=2 Sound=1 ScanLines=1 Fullscreen=1 "Keys Left=65" "Keys Ri
     "Stage Start=0" "Stage Final=4" "Stage Time=25" >"$profile/gem_config.ini"
 before=$(sha1sum <"$profile/gem_config.ini")
 
-close_on() {  # name, seconds after the start, then the keys that lead to the screen
+close_on() {  # name, seconds after the window opened, then the keys that lead to the screen
     local name=$1 wait=$2 pid start end ms
     shift 2
     USERPROFILE=$profile ALSOFT_DRIVERS=null "$game" >/dev/null 2>&1 &
     pid=$!
+    # Counted from the window's appearance: before it the game is still starting up.
+    timeout 30 xdotool search --sync --onlyvisible --pid $pid >/dev/null 2>&1
     sleep "$wait"
     xdotool mousemove 640 512 2>/dev/null
     for key in "$@"; do
@@ -50,11 +52,11 @@ close_on() {  # name, seconds after the start, then the keys that lead to the sc
 }
 
 close_on "loading" 0.5
-close_on "title" 2.5
-close_on "stage ready" 2.5 Return
-close_on "stage play" 2.5 Return space
-close_on "pause" 2.5 Return space Escape
-close_on "options" 2.5 Down Down Return
+close_on "title" 1.5 space
+close_on "stage ready" 1.5 space Return
+close_on "stage play" 1.5 space Return space
+close_on "pause" 1.5 space Return space Escape
+close_on "options" 1.5 space Right Right Return
 if [ "$(sha1sum <"$profile/gem_config.ini")" != "$before" ]; then
     echo "FAIL the settings file changed"
     failed=1

@@ -231,6 +231,8 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     std::shared_ptr<TALBuffer> buffer_;
     bool loop_ = false;
     bool cued_ = false;
+    // Paused by SetPaused since it was started.
+    bool paused_ = false;
     // Waiting for a device to play buffer_ on, paused or not.
     bool waiting_ = false;
     bool waitingPaused_ = false;
@@ -279,15 +281,15 @@ void TOpenALChannel::Wait(bool paused) {
 
 void TOpenALChannel::Orphan() {
     if (!source_) return;
-    const ALint state = State();
-    const bool heard = state == AL_PLAYING || state == AL_PAUSED || cued_;
-    // The source goes with the device; nothing more is asked of it.
+    // The source goes with the device, which has stopped it already: a looping sound only ever
+    // stops when told to, and then it has no source, so this one was still meant to be heard.
     source_ = 0;
-    cued_ = false;
-    if (loop_ && heard)
-        Wait(state != AL_PLAYING);
+    if (loop_)
+        Wait(paused_ || cued_);
     else
         buffer_.reset();
+    cued_ = false;
+    paused_ = false;
 }
 
 void TOpenALChannel::Return() {
@@ -310,18 +312,23 @@ void TOpenALChannel::SetPaused(bool paused) {
     if (!Live()) return;
     const ALint state = State();
     if (paused) {
-        if (state == AL_PLAYING) alSourcePause(source_);
+        if (state == AL_PLAYING) {
+            alSourcePause(source_);
+            paused_ = true;
+        }
         return;
     }
     // A finished or stopped sound stays so: only a cued or paused one goes on.
     if (state == AL_PAUSED || (state == AL_INITIAL && cued_)) {
         cued_ = false;
+        paused_ = false;
         alSourcePlay(source_);
     }
 }
 
 void TOpenALChannel::Release() {
     cued_ = false;
+    paused_ = false;
     if (source_) {
         if (TALCore* core = Core()) {
             // Rewound rather than stopped: a source comes back from the pool in its initial
@@ -660,15 +667,15 @@ void TOpenALDriver::Update() {
 
 void TOpenALDriver::Lose() {
     TALCore& core = *home_->core;
-    std::vector<std::shared_ptr<TOpenALChannel>> live;
-    live.swap(core.live);
-    for (const auto& channel : live) channel->Orphan();
-    live.clear();
-    // A buffer a source still holds cannot be read back.
+    // As a device that went away does; and a buffer a source still holds cannot be read back.
     for (ALuint source : core.sources) {
         alSourceStop(source);
         alSourcei(source, AL_BUFFER, 0);
     }
+    std::vector<std::shared_ptr<TOpenALChannel>> live;
+    live.swap(core.live);
+    for (const auto& channel : live) channel->Orphan();
+    live.clear();
     std::erase_if(home_->buffers, [](const std::weak_ptr<TALBuffer>& b) { return b.expired(); });
     for (const auto& weak : home_->buffers) {
         auto buffer = weak.lock();
