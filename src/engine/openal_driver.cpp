@@ -692,9 +692,8 @@ void TOpenALDriver::Return() {
     for (const auto& weak : home_->buffers) {
         auto buffer = weak.lock();
         if (!buffer || buffer->pcm.empty()) continue;
-        buffer->Upload(core, buffer->pcm.data());
-        // A device that hands buffers back keeps the only copy.
-        if (core.CanMap()) buffer->pcm = {};
+        // A device that hands buffers back keeps the only copy, once it has one.
+        if (buffer->Upload(core, buffer->pcm.data()) && core.CanMap()) buffer->pcm = {};
     }
     std::vector<std::weak_ptr<TOpenALChannel>> waiting;
     waiting.swap(home_->waiting);
