@@ -13,7 +13,7 @@
 namespace {
 
 // A stick pushed at least half way moves the menu, so a worn stick that no longer reaches its
-// end still works; it must come back under a third of the way before the next push counts, so a
+// end still works; it must come back under 0.3 of the way before the next push counts, so a
 // stick resting near the threshold does not keep stepping.
 constexpr float STICK_PUSH = 0.5f;
 constexpr float STICK_REST = 0.3f;
