@@ -3,6 +3,8 @@
 #include "shell/logic_controller.h"
 #include "support/manual_clock.h"
 #include "toolkit/anim.h"
+#include "toolkit/tween.h"
+#include "toolkit/tween_equations.h"
 
 namespace {
 
@@ -143,4 +145,44 @@ TEST_F(AnimTest, LogicControllerGatesTicks) {
     EXPECT_EQ(c.Ready(), 1);  // the ticks still due carry over to the next frame
 }
 
+}  // namespace
+
+namespace {
+// A game that has run for 24.8 days: the clock goes past 2^31 ms while timers, a tween and an
+// animation run. With int sums "now + delay" would overflow there.
+TEST(GameClockCrossing, TimersTweensAndAnimationsCarryOnPastTwoToThe31Milliseconds) {
+    ManualClock clock{7000};
+    InitTweenEquations();
+    const GameTime start = (GameTime{1} << 31) - 300;
+    InitGameClock(start);
+    EXPECT_EQ(GameMilliSecs(), start);
+    auto anim = CreateAnim({0, 1, 2, 3}, 100);
+    anim->Update();
+    auto tween = CreateTween(tweenLinear.get(), 0, 100, 1000);
+    UpdateTweenTime();
+    tween->Start();
+    const GameTime due = GameMilliSecs() + 500;  // a timer as the screens set them
+    int steps = 0;
+    for (int ms = 0; ms < 1000; ms += 10) {
+        clock.Advance(10);
+        UpdateTweenTime();
+        tween->Update();
+        const int before = anim->seq_frame;
+        anim->Update();
+        steps += anim->seq_frame != before;
+        EXPECT_EQ(GameMilliSecs() > due, ms + 10 > 500) << ms;
+    }
+    EXPECT_GT(GameMilliSecs(), GameTime{1} << 31);
+    EXPECT_EQ(steps, 9);  // one step every 100 ms, 110 ms apart at these 10 ms ticks
+    EXPECT_NEAR(tween->Value(), 100, 1.0);
+    // The logic controller's schedule runs on as well.
+    TFixedRateLogicController controller;
+    controller.Init(60);
+    controller.Start();
+    EXPECT_EQ(controller.Ready(), 0);
+    clock.Advance(1);
+    EXPECT_EQ(controller.Ready(), 1);
+    controller.Update();
+    EXPECT_EQ(controller.Ready(), 0);
+}
 }  // namespace

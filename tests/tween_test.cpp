@@ -577,15 +577,15 @@ TEST_F(TweenTest, ClockBehindTheStartRestartsTheRun) {
     EXPECT_EQ(tween->isActive, 1);
 }
 
-TEST_F(TweenTest, RunAcrossTheClockWrapMeasuresItsTrueLength) {
+TEST_F(TweenTest, RunAcrossTwoToThe31MillisecondsMeasuresItsTrueLength) {
     auto tween = CreateTween(tweenLinear.get(), 0, 100, 1000);
-    tweenTime = INT_MAX - 99;
+    tweenTime = GameTime{INT_MAX} - 99;
     tween->Start();
-    tweenTime = INT_MIN + 150;  // 250 ms later
+    tweenTime = GameTime{INT_MAX} + 151;  // 250 ms later, past what an int holds
     tween->Update();
     EXPECT_FLOAT_EQ(tween->Value(), 25);
     tween->Stop();
-    tweenTime = INT_MAX;
+    tweenTime = GameTime{1} << 40;  // a pause of years
     tween->Resume();
     tween->Update();
     EXPECT_FLOAT_EQ(tween->Value(), 25);

@@ -15,7 +15,7 @@ class TEnemyPoof {
     int Y = 0;
     std::unique_ptr<TAnim> Anim;
     // Game-clock time at which the cloud starts to show and play.
-    int DelayTime = 0;
+    GameTime DelayTime = 0;
 
     // 1 once a cloud has played the poof sound since the last stage-ready screen; every enemy
     // spawns together, so only the first cloud to become due is heard.
@@ -49,7 +49,7 @@ class TEnemy {
     std::unique_ptr<THitBox> HitBox;
     int PointA = 0;
     int PointB = 0;
-    int SpawnDelay = 0;
+    GameTime SpawnDelay = 0;
     int Hidden = 0;
     std::unique_ptr<TEnemyPoof> SpawnPoof;
     std::unique_ptr<TEnemyPoof> DefeatPoof;

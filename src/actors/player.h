@@ -30,7 +30,7 @@ struct PlayerState {
     int Facing = 0;
     int Dying = 0;
     // Game-clock time at which the death float begins.
-    int DieTime = 0;
+    GameTime DieTime = 0;
     int Entering = 0;
 };
 
@@ -61,7 +61,7 @@ class Player {
     static inline std::unique_ptr<TAnim>& AnimDie = state_.AnimDie;
     static inline int& Facing = state_.Facing;
     static inline int& Dying = state_.Dying;
-    static inline int& DieTime = state_.DieTime;
+    static inline GameTime& DieTime = state_.DieTime;
     static inline int& Entering = state_.Entering;
 
     // Start-up: both hit boxes and the three animations, standing and facing right.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shell/screen_manager.h"
+#include "toolkit/anim.h"
 
 // One horizontal stripe.
 class TLoadBar {
@@ -26,9 +27,9 @@ class TLoadBar {
 class ScreenIntroLoad : public BaseScreenClass {
   public:
     std::vector<std::unique_ptr<TLoadBar>> LoadBars;
-    int InitTimer = 0;
-    int WaitTime = 0;
-    int DarkTime = 0;
+    GameTime InitTimer = 0;
+    GameTime WaitTime = 0;
+    GameTime DarkTime = 0;
     int FlickerTime = 60;
 
     int Create() override;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "shell/screen_manager.h"
+#include "toolkit/anim.h"
 #include "toolkit/tween.h"
 
 class ScreenStageReady : public BaseScreenClass {
@@ -15,7 +16,7 @@ class ScreenStageReady : public BaseScreenClass {
     // Blink timer of the prompt, 0 to 2 once a second.
     std::unique_ptr<Tween> GetReadyFlash;
     // Before this game-clock time the prompt is not drawn.
-    int GetReadyFlashDelay = 0;
+    GameTime GetReadyFlashDelay = 0;
 
     int Create() override;
     int Start() override;

@@ -17,7 +17,7 @@ struct TitleSpiderState {
     // Step of the cycle: 0 wait at the top, 1 start down, 2 descend, 3 wait, 4 start up, 5 climb.
     int Phase = 0;
     // End of the current waiting step.
-    int PhaseTimer = 0;
+    GameTime PhaseTimer = 0;
     std::unique_ptr<TAnim> SpiderAnim;
 };
 
@@ -30,7 +30,7 @@ class TitleSpider {
     static inline float& SpiderY = state_.SpiderY;
     static inline std::unique_ptr<Tween>& DropTween = state_.DropTween;
     static inline int& Phase = state_.Phase;
-    static inline int& PhaseTimer = state_.PhaseTimer;
+    static inline GameTime& PhaseTimer = state_.PhaseTimer;
     static inline std::unique_ptr<TAnim>& SpiderAnim = state_.SpiderAnim;
 
     // Raised, waiting one second before the first descent.

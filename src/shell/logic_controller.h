@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+
+#include "toolkit/anim.h"
+
 // A fixed-rate tick controller with bounded frame skip, measured on the game clock. The main
 // loop starts it once; the game itself runs one update per displayed frame.
 
@@ -9,7 +12,7 @@ class TFixedRateLogicController {
     int TicksPerSecond = 0;
     int SkipTicks = 0;
     int MaxFrameSkip = 10;
-    int NextGameTick = 0;
+    GameTime NextGameTick = 0;
     int Loops = 0;
 
     virtual ~TFixedRateLogicController() = default;

@@ -9,7 +9,7 @@ std::int64_t g_accumulated = 0;
 int g_last = 0;
 }  // namespace
 
-int GameMilliSecs() {
+GameTime GameMilliSecs() {
     int now = MilliSecs();
     // The difference is taken modulo 2^32, so the tick counter wrapping round after 49 days reads
     // as the one millisecond it is; any real backward step still adds its size.
@@ -17,11 +17,11 @@ int GameMilliSecs() {
                                           static_cast<std::uint32_t>(g_last));
     g_accumulated += step >= 0 ? step : -static_cast<std::int64_t>(step);
     g_last = now;
-    return static_cast<int>(g_accumulated);
+    return g_accumulated;
 }
 
-void InitGameClock() {
-    g_accumulated = 0;
+void InitGameClock(GameTime start) {
+    g_accumulated = start;
     g_last = MilliSecs();
 }
 

@@ -7,10 +7,10 @@
 
 namespace {
 
-// Clock differences are taken modulo 2^32: no overflow, and a run spanning the moment the
-// game clock wraps still measures its true length.
-int Elapsed(int now, int since) {
-    return static_cast<int>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(since));
+// Milliseconds from `since` to `now`, held to the range of an int (a tween lasts at most that).
+GameTime Elapsed(GameTime now, GameTime since) {
+    const GameTime elapsed = now - since;
+    return elapsed > INT_MAX ? INT_MAX : elapsed < INT_MIN ? INT_MIN : elapsed;
 }
 
 }  // namespace
@@ -58,7 +58,8 @@ void Tween::Stop() {
 void Tween::Resume() {
     if (isActive != 0) return;
     isActive = 1;
-    timeStart = Elapsed(tweenTime, Elapsed(timePaused, timeStart));
+    // The run goes on where it stopped: its start moves on by the length of the pause.
+    timeStart = tweenTime - (timePaused - timeStart);
     timePrevious = tweenTime;
     timePaused = 0;
 }
@@ -97,7 +98,7 @@ void Tween::YoYo() {
 void Tween::Update() {
     if (isActive == 0) return;
     timePrevious = timeCurrent;
-    const int elapsed = Elapsed(tweenTime, timeStart);
+    const GameTime elapsed = Elapsed(tweenTime, timeStart);
     if (elapsed > duration) {
         PassEnd();
     } else if (elapsed < 0) {
@@ -107,7 +108,7 @@ void Tween::Update() {
     } else {
         // At elapsed == duration this is the curve's own end value; the exact end value comes
         // on the next tick, when the end is passed.
-        timeCurrent = elapsed;
+        timeCurrent = static_cast<int>(elapsed);
         UpdateValue();
     }
 }

@@ -3,11 +3,12 @@
 
 #include <memory>
 
+#include "toolkit/anim.h"
 #include "toolkit/tween_equations.h"
 
 // Milliseconds of the game clock, sampled once per logic tick so every tween updated in the
 // same tick sees the same time.
-inline int tweenTime = 0;
+inline GameTime tweenTime = 0;
 void UpdateTweenTime();
 
 // A value moving from `startt` to `startt + change` in `duration` ms along `equation`, which it
@@ -23,10 +24,10 @@ class Tween {
     int isYoYo = 0;
     int duration = 0;
     int loopCount = 0;
-    int timeStart = 0;
+    GameTime timeStart = 0;
     int timeCurrent = 0;
     int timePrevious = 0;
-    int timePaused = 0;
+    GameTime timePaused = 0;
 
     void Init(TweenEquationCall* eq, float start, float end, int durationMs);
     // The curve's value at `timeCurrent`.

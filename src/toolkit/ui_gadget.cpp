@@ -259,7 +259,7 @@ int UITextBox::Update() {
         EndEditing();
         return 1;
     }
-    const int now = GameMilliSecs();
+    const GameTime now = GameMilliSecs();
     if (now - blinktimer >= kBlinkMs || now < blinktimer) {
         blink = blink ? 0 : 1;
         blinktimer = now;

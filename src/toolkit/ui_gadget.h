@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/anim.h"
+
 class UIButton;
 class UIPanel;
 class UITextBox;
@@ -131,7 +133,7 @@ class UIPanel : public UIGadget {
 class UITextBox : public UIGadget {
   public:
     int cursorPos = 0;
-    int blinktimer = 0;
+    GameTime blinktimer = 0;
     int blink = 0;
 
     int Update() override;

@@ -17,7 +17,7 @@ class TGem {
     std::unique_ptr<THitBox> HitBox;
     std::unique_ptr<TAnim> Anim;
     // Game-clock time of the next sparkle.
-    int AnimWaitDelay = 0;
+    GameTime AnimWaitDelay = 0;
     int Got = 0;
     float Angle = 0;
     float Directionx = 0;
