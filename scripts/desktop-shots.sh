@@ -16,7 +16,6 @@ for tool in Xvfb openbox tint2 xdotool wmctrl import; do
 done
 mkdir -p "$out"
 work=$(mktemp -d)
-printf '%s\n' '[General]' >/dev/null
 # A panel 30 px high along the bottom, as many desktops have.
 cat >"$work/tint2rc" <<'RC'
 panel_position = bottom center horizontal
@@ -57,6 +56,6 @@ for size in "${sizes[@]}"; do
     import -window root "$out/$size-fullscreen.png"
     kill "${pids[@]}" 2>/dev/null || true
     wait 2>/dev/null || true
-    echo "$size: $(xdpyinfo >/dev/null 2>&1; ls "$out" | grep -c "^$size")"
+    echo "$size: $(ls "$out" | grep -c "^$size-") screenshots"
 done
 echo "screenshots in $out/"
