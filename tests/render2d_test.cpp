@@ -161,6 +161,57 @@ TEST(PixmapTest, DecoderRefusesWhatIsNotAPng) {
     EXPECT_EQ(LoadImage("incbin::nothing.png"), nullptr);
 }
 
+std::unique_ptr<TPixmap> DecodeFixture(const std::string& name, std::string* why = nullptr) {
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(LoadBytes(std::string(KESTRUNE_SOURCE_DIR) + "/tests/data/" + name, bytes)) << name;
+    return DecodePNG(bytes.data(), bytes.size(), why);
+}
+
+// libpng's simplified reader garbles interlaced 16-bit files and takes 16-bit files without gAMA
+// as linear light; the decoder reads those at full depth and narrows them itself.
+TEST(PixmapTest, SixteenBitFilesDecodeAsTheirTwinsAndWithoutGammaAsSrgb) {
+    const std::pair<const char*, const char*> twins[] = {{"basi0g16", "basn0g16"},
+                                                         {"basi2c16", "basn2c16"},
+                                                         {"basi4a16", "basn4a16"},
+                                                         {"basi6a16", "basn6a16"},
+                                                         {"bgai4a16", "basn4a16"}};
+    for (auto [interlaced, plain] : twins) {
+        auto a = DecodeFixture("pngsuite/" + std::string(interlaced) + ".png");
+        auto b = DecodeFixture("pngsuite/" + std::string(plain) + ".png");
+        ASSERT_TRUE(a && b) << interlaced;
+        EXPECT_EQ(a->pixels, b->pixels) << interlaced;
+        EXPECT_EQ(a->hasAlpha, b->hasAlpha) << interlaced;
+    }
+    // basn0g16 carries gAMA 1.0: its 16-bit 512 is linear light, 28 in sRGB.
+    EXPECT_EQ(DecodeFixture("pngsuite/basn0g16.png")->ReadPixel(0, 1), 0x1c1c1cffu);
+    auto grey = DecodeFixture("png/grey16-no-gamma.png");
+    ASSERT_NE(grey, nullptr);
+    EXPECT_FALSE(grey->hasAlpha);
+    const std::uint32_t expected[] = {0x000000ff, 0x808080ff, 0xffffffff, 0x404040ff};
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(grey->ReadPixel(x, 0), expected[x]) << x;
+}
+
+// A refusal says why: libpng's own message, or the decoder's.
+TEST(PixmapTest, RefusedFilesNameTheReason) {
+    const std::pair<const char*, const char*> corrupt[] = {
+        {"pngsuite/xcsn0g01.png", "IDAT: CRC error"},
+        {"pngsuite/xhdn0g08.png", "IHDR: CRC error"},
+        {"pngsuite/xd0n2c08.png", "Invalid IHDR data"},
+        {"pngsuite/xs1n0g01.png", "it is not a PNG file"}};
+    for (auto [name, reason] : corrupt) {
+        std::string why;
+        EXPECT_EQ(DecodeFixture(name, &why), nullptr) << name;
+        EXPECT_EQ(why, reason) << name;
+    }
+    std::vector<std::uint8_t> cut;
+    ASSERT_TRUE(
+        LoadBytes(std::string(KESTRUNE_SOURCE_DIR) + "/tests/data/pngsuite/basi2c16.png", cut));
+    cut.resize(cut.size() / 2);  // the 16-bit reader's own error path
+    std::string why;
+    EXPECT_EQ(DecodePNG(cut.data(), cut.size(), &why), nullptr);
+    EXPECT_FALSE(why.empty());
+}
+
 // A header is believed only as far as the file's bytes could hold the picture it claims.
 TEST(PixmapTest, DecoderRefusesALyingHeaderBeforeAllocating) {
     TempDir dir;

@@ -3,7 +3,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -56,40 +55,14 @@ std::unique_ptr<TPixmap> PadToPowerOfTwo(const TPixmap& pixmap, int maxSize) {
     return out;
 }
 
-std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size) {
-    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
-    // Refuse absurd sizes before allocating: a corrupt header must not exhaust memory. Beside a
-    // plain limit, a header may not claim more pixel rows than the file's bytes could inflate to:
-    // zlib packs at best about 1032 to 1, and a row holds at least its filter byte and one bit a
-    // pixel.
-    constexpr png_uint_32 kMaxSide = 4096;
-    constexpr double kBestInflation = 1032;
-    const double leastRaw = double(image.height) * (1.0 + std::ceil(double(image.width) / 8));
-    if (image.width == 0 || image.height == 0 || image.width > kMaxSide ||
-        image.height > kMaxSide || leastRaw > double(size) * kBestInflation) {
-        png_image_free(&image);
-        return nullptr;
-    }
-    bool hadAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    image.format = PNG_FORMAT_RGBA;
-    auto pixmap =
-        std::make_unique<TPixmap>(static_cast<int>(image.width), static_cast<int>(image.height));
-    if (!png_image_finish_read(&image, nullptr, pixmap->pixels.data(), pixmap->pitch, nullptr)) {
-        png_image_free(&image);
-        return nullptr;
-    }
-    pixmap->hasAlpha = hadAlpha;
-    return pixmap;
-}
-
 std::unique_ptr<TPixmap> LoadPixmap(const std::string& url) {
     TByteSource bytes;
     if (!OpenBytes(url, bytes)) return nullptr;
-    return DecodePNG(bytes.data, bytes.size);
+    std::string why;
+    std::unique_ptr<TPixmap> pixmap = DecodePNG(bytes.data, bytes.size, &why);
+    if (!pixmap)
+        std::fprintf(stderr, "The picture \"%s\" was refused: %s.\n", url.c_str(), why.c_str());
+    return pixmap;
 }
 
 bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {

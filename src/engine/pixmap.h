@@ -35,8 +35,13 @@ class TPixmap {
 // beyond the edge, so that filtering at the picture's border does not pull in blank texels.
 std::unique_ptr<TPixmap> PadToPowerOfTwo(const TPixmap& pixmap, int maxSize);
 
-// Decodes a PNG from an embedded-file URL or a path into RGBA; null when unreadable or not a PNG.
+// Decodes a PNG from an embedded-file URL or a path into RGBA; null when unreadable or not a PNG,
+// with the reason a decodable source was refused on stderr.
 std::unique_ptr<TPixmap> LoadPixmap(const std::string& url);
-std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size);
+// Decodes PNG bytes into 8-bit sRGB RGBA: a file with a gAMA chunk (and no sRGB chunk) is
+// converted from its gamma, any other file is taken as sRGB already. Null when the bytes are not a
+// PNG the game can hold; then *why, when given, says what libpng or the size checks refused.
+std::unique_ptr<TPixmap> DecodePNG(const std::uint8_t* data, std::size_t size,
+                                   std::string* why = nullptr);
 // Encodes RGBA pixels as a PNG file; false on failure.
 bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path);
