@@ -58,6 +58,34 @@ TEST(AudioSample, DataThatIsNotOggVorbisGivesNull) {
     EXPECT_EQ(DecodeOggVorbis(head.data(), head.size()), nullptr);
 }
 
+// Chained streams made with sox (tests/data/ogg/README.md): one format throughout decodes whole,
+// through the plain decode and the split loader alike; a link that changes channels or rate has
+// the stream refused, never read as if it were the first link.
+TEST(AudioSample, ChainedStreamsDecodeWholeOnlyWhenEveryLinkSharesTheFormat) {
+    auto one = LoadAudioSample(AudioFixture("ogg/chain-one-format.ogg"));
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->hertz, 44100);
+    EXPECT_EQ(one->format, TAudioSample::SF_STEREO16LE);
+    EXPECT_EQ(one->length, 11025 + 6615);
+    for (const char* name :
+         {"ogg/chain-mono22k-stereo44k.ogg", "ogg/chain-stereo-six.ogg", "ogg/chain-44k-48k.ogg"}) {
+        std::vector<std::uint8_t> bytes = ReadAudioFixture(name);
+        std::string why;
+        EXPECT_EQ(DecodeOggVorbis(bytes.data(), bytes.size(), &why), nullptr) << name;
+        EXPECT_EQ(why, "link 2 of the chained stream changes its channels or rate") << name;
+        TOggDecoder decoder;
+        EXPECT_FALSE(decoder.Open(bytes.data(), bytes.size()));
+        EXPECT_EQ(decoder.Why(), why);
+    }
+    SetAudioDriver(CreateNullAudioDriver());
+    const TSoundRequest requests[] = {{AudioFixture("ogg/chain-one-format.ogg"), 0},
+                                      {AudioFixture("ogg/chain-stereo-six.ogg"), 0}};
+    std::vector<std::unique_ptr<TSound>> sounds = LoadSounds(requests, 2, 1);
+    EXPECT_NE(sounds[0], nullptr);
+    EXPECT_EQ(sounds[1], nullptr);
+    SetAudioDriver(nullptr);
+}
+
 TEST(AudioSample, DecoderGivesTheSamePcmHoweverTheReadsAreSplit) {
     std::vector<std::uint8_t> bytes = ReadAudioFixture("chord.ogg");
     auto whole = DecodeOggVorbis(bytes.data(), bytes.size());

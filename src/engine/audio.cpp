@@ -210,7 +210,10 @@ struct TPiece {
 void PrepareJob(TDecodeJob& job, TAudioDriver& driver) {
     if (!OpenBytes(job.source, job.bytes)) return;
     job.opened = job.decoder.Open(job.bytes.data, job.bytes.size);
-    if (!job.opened) return;
+    if (!job.opened) {
+        ReportRefusedSound(job.source, job.decoder.Why());
+        return;
+    }
     const std::int64_t total = job.decoder.TotalFrames();
     if (total > 0 && total * job.decoder.Channels() < (std::int64_t{1} << 31))
         job.buffer = driver.AllocSampleBuffer(static_cast<int>(total), job.decoder.Hertz(),

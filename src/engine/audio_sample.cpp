@@ -3,6 +3,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "engine/stream.h"
@@ -39,6 +40,11 @@ long TellCb(void* source) {
     return static_cast<long>(static_cast<MemoryReader*>(source)->pos);
 }
 
+std::unique_ptr<TAudioSample> Refused(std::string* why, const std::string& reason) {
+    if (why) *why = reason;
+    return nullptr;
+}
+
 // Samples (not frames) that fit in the sample's length field.
 constexpr ogg_int64_t kMaxSamples = ogg_int64_t{1} << 31;
 }  // namespace
@@ -50,11 +56,24 @@ struct TOggDecoder::Impl {
     int hertz = 0;
     int channels = 0;
     int holes = 0;
+    std::string why;
     // Set at the end of the stream or its first error: later reads give nothing, however the
     // caller splits them.
     bool ended = false;
     ~Impl() {
         if (open) ov_clear(&vf);
+    }
+    bool SameFormat(const vorbis_info* info) const {
+        return info && info->channels == channels && info->rate == hertz;
+    }
+    // A chained stream may change format from one link to the next, and one sample holds one
+    // format: the first link that differs from the first, or empty when none does.
+    std::string MixedLinks() {
+        for (long link = 1; link < ov_streams(&vf); ++link)
+            if (!SameFormat(ov_info(&vf, static_cast<int>(link))))
+                return "link " + std::to_string(link + 1) +
+                       " of the chained stream changes its channels or rate";
+        return {};
     }
 };
 
@@ -63,20 +82,35 @@ TOggDecoder::~TOggDecoder() = default;
 
 bool TOggDecoder::Open(const std::uint8_t* data, std::size_t size) {
     impl_ = std::make_unique<Impl>();
-    if (!data || size == 0) return false;
+    if (!data || size == 0) return Refuse("it is empty");
     impl_->reader = MemoryReader{data, size, 0};
     ov_callbacks callbacks{ReadCb, SeekCb, nullptr, TellCb};
-    if (ov_open_callbacks(&impl_->reader, &impl_->vf, nullptr, 0, callbacks) != 0) return false;
+    if (ov_open_callbacks(&impl_->reader, &impl_->vf, nullptr, 0, callbacks) != 0)
+        return Refuse("it is not an Ogg Vorbis stream");
     impl_->open = true;
-    vorbis_info* info = ov_info(&impl_->vf, -1);
+    vorbis_info* info = ov_info(&impl_->vf, 0);
     if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0 ||
-        info->rate > 1000000) {
-        impl_ = std::make_unique<Impl>();
-        return false;
-    }
+        info->rate > 1000000)
+        return Refuse("it is not mono or stereo at a usable rate");
     impl_->hertz = static_cast<int>(info->rate);
     impl_->channels = info->channels;
+    const std::string mixed = impl_->MixedLinks();
+    if (!mixed.empty()) return Refuse(mixed);
+    // vorbisfile leaves a chained stream at the start of its last link once it has mapped the
+    // links; decoding begins at the first.
+    if (ov_pcm_tell(&impl_->vf) != 0 && ov_pcm_seek(&impl_->vf, 0) != 0)
+        return Refuse("it cannot be read from its start");
     return true;
+}
+
+bool TOggDecoder::Refuse(const std::string& why) {
+    impl_ = std::make_unique<Impl>();
+    impl_->why = why;
+    return false;
+}
+
+const std::string& TOggDecoder::Why() const {
+    return impl_->why;
 }
 
 int TOggDecoder::Hertz() const {
@@ -111,6 +145,12 @@ std::size_t TOggDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
             impl_->ended = true;
             break;
         }
+        // Links are all checked when the stream opens; one that turns up only now (a stream
+        // whose end could not be found) and changes format ends the sound instead.
+        if (!impl_->SameFormat(ov_info(&impl_->vf, section))) {
+            impl_->ended = true;
+            break;
+        }
         // ov_read hands out whole frames only.
         at += n;
         left -= static_cast<std::size_t>(n);
@@ -135,9 +175,10 @@ bool TOggDecoder::Damaged() const {
     return impl_->holes > 0;
 }
 
-std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size) {
+std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size,
+                                              std::string* why) {
     TOggDecoder decoder;
-    if (!decoder.Open(data, size)) return nullptr;
+    if (!decoder.Open(data, size)) return Refused(why, decoder.Why());
     auto sample = std::make_unique<TAudioSample>();
     sample->hertz = decoder.Hertz();
     sample->format = decoder.Format();
@@ -151,19 +192,26 @@ std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::siz
         std::size_t frames = decoder.Read(buf, kChunk);
         if (frames == 0) break;
         if (sample->samples.size() + frames * channels >= static_cast<std::size_t>(kMaxSamples))
-            return nullptr;
+            return Refused(why, "it is too long");
         sample->samples.insert(sample->samples.end(), buf, buf + frames * channels);
     }
     sample->length = static_cast<int>(sample->samples.size() / channels);
     sample->capacity = sample->samples.size() * 2;
-    if (sample->length == 0) return nullptr;
+    if (sample->length == 0) return Refused(why, "it holds no sound");
     return sample;
 }
 
 std::unique_ptr<TAudioSample> LoadAudioSample(const std::string& url) {
     TByteSource bytes;
     if (!OpenBytes(url, bytes)) return nullptr;
-    return DecodeOggVorbis(bytes.data, bytes.size);
+    std::string why;
+    std::unique_ptr<TAudioSample> sample = DecodeOggVorbis(bytes.data, bytes.size, &why);
+    if (!sample) ReportRefusedSound(url, why);
+    return sample;
+}
+
+void ReportRefusedSound(const std::string& url, const std::string& why) {
+    std::fprintf(stderr, "The sound \"%s\" was refused: %s.\n", url.c_str(), why.c_str());
 }
 
 std::int64_t DecodeOggVorbisDiscarding(const std::uint8_t* data, std::size_t size) {
@@ -172,6 +220,7 @@ std::int64_t DecodeOggVorbisDiscarding(const std::uint8_t* data, std::size_t siz
     ov_callbacks callbacks{ReadCb, SeekCb, nullptr, TellCb};
     OggVorbis_File vf;
     if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0) return -1;
+    if (ov_pcm_tell(&vf) != 0) ov_pcm_seek(&vf, 0);  // as TOggDecoder::Open
     char buf[16384];
     std::int64_t bytes = 0;
     int section = 0;

@@ -29,8 +29,11 @@ class TOggDecoder {
     TOggDecoder(const TOggDecoder&) = delete;
     TOggDecoder& operator=(const TOggDecoder&) = delete;
 
-    // False when the data is not a mono or stereo Ogg Vorbis stream.
+    // False when the data is not a mono or stereo Ogg Vorbis stream, or is a chained stream
+    // whose links do not all share the first one's channels and rate; Why() then says which.
     bool Open(const std::uint8_t* data, std::size_t size);
+    // Why the last Open failed; empty after one that succeeded.
+    const std::string& Why() const;
     int Hertz() const;
     int Format() const;
     int Channels() const { return Format() == TAudioSample::SF_STEREO16LE ? 2 : 1; }
@@ -46,14 +49,19 @@ class TOggDecoder {
     bool Damaged() const;
 
   private:
+    bool Refuse(const std::string& why);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-// Decodes a whole Ogg Vorbis stream (mono or stereo) to 16-bit PCM; null when the data is not a
-// decodable Ogg Vorbis stream.
-std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size);
+// Decodes a whole Ogg Vorbis stream (mono or stereo, one format throughout) to 16-bit PCM; null
+// when the data is not such a stream, and then *why, when given, says what was wrong.
+std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size,
+                                              std::string* why = nullptr);
+// The same from an embedded-file URL or a path, with the reason for a refusal on stderr.
 std::unique_ptr<TAudioSample> LoadAudioSample(const std::string& url);
+// One stderr line naming a sound that did not load and why.
+void ReportRefusedSound(const std::string& url, const std::string& why);
 
 // Decodes a stream into one small scratch buffer and keeps nothing: the least work any decode
 // of these bytes can do, for measuring the real loaders against. Returns the PCM bytes a full
