@@ -19,22 +19,11 @@ const Strip kStrips[] = {
     {"e_chase_skull", 20, 3}, {"e_spider", 20, 3}, {"e_crab", 20, 3},  {"poof", 20, 6},
     {"border1", 20, 9},       {"border2", 20, 9},  {"border3", 20, 9}, {"border4", 20, 9}};
 
-void RemoveAll(std::string& s, const std::string& what) {
-    for (std::size_t at; (at = s.find(what)) != std::string::npos;) s.erase(at, what.size());
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::string> lines = LinesOf(data, size);
-    for (std::string& line : lines) {
-        RemoveAll(line, " ");
-        RemoveAll(line, "xy:");
-        RemoveAll(line, "size:");
-    }
-    if (lines.size() <= 4) return 0;
-    lines.erase(lines.begin(), lines.begin() + 4);
     atlasFile = std::make_unique<AtlasFileClass>();
-    atlasFile->ParseDescription(lines, 0);
+    atlasFile->ParseDescription(LinesOf(data, size), 0);
     for (const Strip& s : kStrips) {
         ArmGameEnd();
         try {

@@ -10,6 +10,7 @@
 #include "support/notify_sink.h"
 #include "support/temp_dir.h"
 #include "toolkit/atlas.h"
+#include "toolkit/atlas_description.h"
 
 namespace {
 
@@ -64,13 +65,83 @@ TEST_F(AtlasTest, RegionsAreReadByPositionWithSpacesRemovedAndLaterDuplicatesWin
     EXPECT_EQ(atlasFile->GetEachImageSource("absent"), nullptr);
 }
 
-TEST_F(AtlasTest, AShortLastGroupIsIgnored) {
+std::vector<std::string> LinesOf(const std::string& url) {
+    std::vector<std::string> lines;
+    std::unique_ptr<TStream> in = ReadStream(url);
+    while (in && !in->Eof()) lines.push_back(in->ReadLine());
+    return lines;
+}
+
+std::vector<std::string> LinesOfText(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Descriptions in other tools' layouts (tests/data/atlas/README.md): the extra lines of the
+// older layout are read right; anything else is refused at its line and makes no entry.
+TEST_F(AtlasTest, DescriptionsOutsideTheLayoutAreRefusedAtTheirLine) {
+    const std::string dir = std::string(KESTRUNE_SOURCE_DIR) + "/tests/data/atlas/";
+    AtlasDescription legacy =
+        ReadAtlasDescription(LinesOf(dir + "legacy-size-and-nine-patch.atlas"));
+    EXPECT_EQ(legacy.error, "");
+    ASSERT_EQ(legacy.regions.size(), 2u);
+    EXPECT_EQ(legacy.regions[0].name, "button");
+    EXPECT_EQ(legacy.regions[0].width, 20);
+    EXPECT_EQ(legacy.regions[1].x, 24);  // the nine-patch lines did not shift the next region
+    EXPECT_EQ(legacy.pageWidth, 64);
+    EXPECT_EQ(legacy.pageSizeLine, 2);
+    AtlasDescription crlf =
+        ReadAtlasDescription(LinesOf(dir + "crlf-and-trailing-blank-lines.atlas"));
+    EXPECT_EQ(crlf.error, "");
+    EXPECT_EQ(crlf.regions.size(), 1u);
+    const std::pair<const char*, const char*> refused[] = {
+        {"blank-first-line", "line 1 \"\": expected no blank line before the end"},
+        {"two-pages", "line 13 \"\": expected no blank line before the end"},
+        {"bounds-layout", "line 3 \"filter:Nearest,Nearest\": expected \"format:\" with 1 value"},
+        {"rotated-region", "line 6 \"  rotate: true\": expected \"rotate: false\""},
+        {"cut-short", "line 15 \"  size: 8\": expected \"size:\" with 2 values"},
+        {"short-split", "line 9 \"  split: 1, 1, 1\": expected \"split:\" with 4 values"}};
+    for (auto [name, error] : refused) {
+        AtlasDescription d = ReadAtlasDescription(LinesOf(dir + name + ".atlas"));
+        EXPECT_TRUE(d.error.starts_with(error)) << name << ": " << d.error;
+        EXPECT_TRUE(d.regions.empty()) << name;
+    }
+    // Lines that used to become entries: a key taken for a name, numbers that are not numbers.
+    const std::string header = "atlas0.png\nformat: RGBA8888\nfilter: Linear,Linear\n";
+    EXPECT_EQ(ReadAtlasDescription(LinesOfText(header + "repeat: none\nrepeat: none\n")).error,
+              "line 5 \"repeat: none\": expected a name");
+    EXPECT_EQ(ReadAtlasDescription(
+                  LinesOfText(header + "repeat: none\n" + "a\n  rotate: false\n  xy: 1x, 2\n"))
+                  .error,
+              "line 7 \"  xy: 1x, 2\": expected \"xy:\" with 2 whole numbers");
+    AtlasDescription cut = ReadAtlasDescription(
+        LinesOfText(header + "repeat: none\n" + Group("a", 1, 2, 3, 4) + "b\n"));
+    EXPECT_EQ(cut.error,
+              "line 13 \"\": expected \"rotate:\" with 1 value, not the end of the description");
+}
+
+// A refused description ends the game with the fixed message and the line; a page whose size
+// the header gets wrong is refused too, and neither leaves an entry behind.
+TEST_F(AtlasTest, ARefusedDescriptionAddsNothingAndEndsTheGame) {
     AtlasFileClass a;
-    a.ParseDescription({"one", "r", "1,2", "3,4", "o", "o", "i", "two", "r", "5,6"}, 0);
-    EXPECT_EQ(a.eachImage.size(), 1u);
-    a.ParseDescription({"odd", "r", "7", ""}, 0);  // missing numbers read as 0
-    EXPECT_EQ(a.GetEachImageX("odd"), 7);
-    EXPECT_EQ(a.GetEachImageY("odd"), 0);
+    a.sourceImage.push_back(LoadImage(dir.File("page.png"), 9));
+    const std::string head =
+        "atlas0.png\nsize: 256, 256\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
+    EXPECT_EQ(a.ParseDescription(LinesOfText(head + Group("a", 1, 2, 3, 4)), 0),
+              "line 2 gives the page's size as 256 x 256, but it is 512 x 512");
+    EXPECT_TRUE(a.eachImage.empty());
+    EXPECT_EQ(a.ParseDescription(LinesOfText(head + Group("a", 1, 2, 3, 4)), 1), "");
+    EXPECT_EQ(a.eachImage.size(), 1u);  // no page 1 loaded, so nothing to check the size with
+    description = "repeat: none\n" + description;
+    ClearIncbins();
+    RegisterIncbin("../assets/images/atlas0.png", pageBytes.data(), pageBytes.size());
+    RegisterIncbin("../assets/images/atlas0.txt",
+                   reinterpret_cast<const std::uint8_t*>(description.data()), description.size());
+    EXPECT_EXIT(
+        AtlasFileClass().LoadFile("", "atlas0.txt", 0), testing::ExitedWithCode(0),
+        " Unable to load atlas file \"atlas0.txt\": line 1 \"repeat: none\": expected a name");
 }
 
 TEST_F(AtlasTest, FramesAreCutRowByRowInsideTheirPadding) {
@@ -137,28 +208,12 @@ TEST_F(AtlasTest, MoreFramesThanCellsEndTheProgram) {
 
 // Region numbers near the int limits must neither overflow nor pass: the fixed messages instead.
 TEST_F(AtlasTest, HugeRegionNumbersAreRefusedWithoutOverflow) {
-    atlasFile->ParseDescription({"huge",
-                                 "r",
-                                 "0,0",
-                                 "2147483647,2147483647",
-                                 "o",
-                                 "o",
-                                 "i",
-                                 "far",
-                                 "r",
-                                 "2147483647,2147483647",
-                                 "40,40",
-                                 "o",
-                                 "o",
-                                 "i",
-                                 "lost",
-                                 "r",
-                                 "-2147483648,5",
-                                 "-40,-40",
-                                 "o",
-                                 "o",
-                                 "i"},
-                                0);
+    const std::string head = "atlas0.png\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n";
+    ASSERT_EQ(
+        atlasFile->ParseDescription(LinesOfText(head + Group("huge", 0, 0, 2147483647, 2147483647) +
+                                                Group("far", 2147483647, 2147483647, 40, 40)),
+                                    0),
+        "");
     // 1 x 1 cells of a huge region: columns times rows is far past the int range, and fine.
     auto huge = CreateAtlasTile("huge", 1, 1, 4, 0);
     EXPECT_EQ(huge->frameData["3"][0], 3);
@@ -166,9 +221,16 @@ TEST_F(AtlasTest, HugeRegionNumbersAreRefusedWithoutOverflow) {
                 " Unable to load atlas image \"far\"");
     EXPECT_EXIT(CreateAtlasImage("far", 2), testing::ExitedWithCode(0),
                 " Unable to load atlas image \"far\"");
-    // A region of negative size has no cells at all.
-    EXPECT_EXIT(CreateAtlasTile("lost", 20, 20, 1, 2), testing::ExitedWithCode(0),
-                "Not enough tiles/frames in soruce image");
+    // Past the int range, or below zero, a number is not read at all.
+    EXPECT_NE(atlasFile->ParseDescription(
+                  LinesOfText(head + "big\n  rotate: false\n  xy: 0, 0\n  size: 2147483648, 1\n  "
+                                     "orig: 1, 1\n  offset: 0, 0\n  index: -1\n"),
+                  0),
+              "");
+    EXPECT_NE(atlasFile->ParseDescription(LinesOfText(head + Group("lost", 0, 0, -40, -40)), 0),
+              "");
+    EXPECT_EQ(atlasFile->GetEachImageExists("huge"), 0);
+    EXPECT_EQ(atlasFile->eachImage.count("lost"), 0u);
 }
 
 TEST_F(AtlasTest, FailureMessages) {

@@ -6,6 +6,7 @@
 #include "engine/stream.h"
 #include "engine/system.h"
 #include "engine/text.h"
+#include "toolkit/atlas_description.h"
 
 std::unique_ptr<AtlasFileClass> atlasFile;
 
@@ -28,15 +29,6 @@ bool FitsInt(long long v) {
     Fail(" Unable to load atlas image \"" + name + "\"");
 }
 
-void RemoveAll(std::string& s, const std::string& what) {
-    for (std::size_t at; (at = s.find(what)) != std::string::npos;) s.erase(at, what.size());
-}
-
-// "2,396" -> 2 and 396; a missing part reads as 0.
-std::array<int, 2> Pair(const std::string& text) {
-    std::vector<std::string> parts = Split(text, ",");
-    return {ToInt(parts[0]), parts.size() > 1 ? ToInt(parts[1]) : 0};
-}
 }  // namespace
 
 AtlasFileClass::~AtlasFileClass() = default;
@@ -46,30 +38,30 @@ void AtlasFileClass::LoadFile(const std::string&, const std::string& fileName, i
     std::unique_ptr<TStream> in = ReadStream(kDescription);
     if (!in) Fail(failure);
     std::vector<std::string> lines;
-    while (!in->Eof()) {
-        std::string line = in->ReadLine();
-        RemoveAll(line, " ");
-        RemoveAll(line, "xy:");
-        RemoveAll(line, "size:");
-        lines.push_back(line);
-    }
+    while (!in->Eof()) lines.push_back(in->ReadLine());
     in->Close();
     std::unique_ptr<TImage> page = ::LoadImage(kPage, filtered ? 15 : 9);
     // Without its page the atlas has nothing to draw: as fatal as a missing description.
     if (!page) Fail(failure);
     sourceImage.push_back(std::move(page));
-    if (lines.size() <= 4) return;
-    lines.erase(lines.begin(), lines.begin() + 4);
-    ParseDescription(lines, static_cast<int>(sourceImage.size()) - 1);
+    const std::string error = ParseDescription(lines, static_cast<int>(sourceImage.size()) - 1);
+    if (!error.empty()) Fail(failure + ": " + error);
 }
 
-void AtlasFileClass::ParseDescription(const std::vector<std::string>& lines, int page) {
-    // Groups of seven lines by position; a group cut short at the end of the file is ignored.
-    for (std::size_t i = 0; i + 3 < lines.size(); i += 7) {
-        std::array<int, 2> xy = Pair(lines[i + 2]);
-        std::array<int, 2> size = Pair(lines[i + 3]);
-        eachImage[lines[i]] = {page, xy[0], xy[1], size[0], size[1]};
-    }
+std::string AtlasFileClass::ParseDescription(const std::vector<std::string>& lines, int page) {
+    AtlasDescription description = ReadAtlasDescription(lines);
+    if (!description.error.empty()) return description.error;
+    const TImage* image =
+        page >= 0 && page < static_cast<int>(sourceImage.size()) ? sourceImage[page].get() : nullptr;
+    if (image && description.pageWidth > 0 &&
+        (description.pageWidth != image->width || description.pageHeight != image->height))
+        return "line " + std::to_string(description.pageSizeLine) + " gives the page's size as " +
+               std::to_string(description.pageWidth) + " x " +
+               std::to_string(description.pageHeight) + ", but it is " +
+               std::to_string(image->width) + " x " + std::to_string(image->height);
+    for (const AtlasRegionEntry& r : description.regions)
+        eachImage[r.name] = {page, r.x, r.y, r.width, r.height};
+    return {};
 }
 
 int AtlasFileClass::GetEachImageX(const std::string& name) {

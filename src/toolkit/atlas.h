@@ -29,8 +29,10 @@ class AtlasFileClass {
     // 0 when the region exists; otherwise the program ends with the missing region's name.
     virtual int GetEachImageExists(const std::string& name);
 
-    // Reads a description's lines (the page comes separately); later duplicates win.
-    void ParseDescription(const std::vector<std::string>& lines, int page);
+    // Reads a whole description (header included) for the given page, whose size a "size:"
+    // header line must match when the page is loaded; later duplicates win. Returns what could
+    // not be read, naming the line, and then adds no region at all; empty on success.
+    std::string ParseDescription(const std::vector<std::string>& lines, int page);
 };
 
 extern std::unique_ptr<AtlasFileClass> atlasFile;
