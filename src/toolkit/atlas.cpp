@@ -51,8 +51,9 @@ void AtlasFileClass::LoadFile(const std::string&, const std::string& fileName, i
 std::string AtlasFileClass::ParseDescription(const std::vector<std::string>& lines, int page) {
     AtlasDescription description = ReadAtlasDescription(lines);
     if (!description.error.empty()) return description.error;
-    const TImage* image =
-        page >= 0 && page < static_cast<int>(sourceImage.size()) ? sourceImage[page].get() : nullptr;
+    const TImage* image = page >= 0 && page < static_cast<int>(sourceImage.size())
+                              ? sourceImage[page].get()
+                              : nullptr;
     if (image && description.pageWidth > 0 &&
         (description.pageWidth != image->width || description.pageHeight != image->height))
         return "line " + std::to_string(description.pageSizeLine) + " gives the page's size as " +
