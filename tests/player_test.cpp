@@ -1,5 +1,7 @@
-// The player: the walk-in, running, jumping, walls, the wrap-around, falling, dying and the
-// controls, on small stages written for each case.
+// The player in the running game, on small stages written for each case: the walk-in against
+// the curtains and the countdown, the twins that make a wall in the last column stand at both
+// edges, dying with its sound and lives, and the controls. His movement itself is tested on the
+// plain step in player_step_test.cpp.
 
 #include <gtest/gtest.h>
 
@@ -55,56 +57,6 @@ TEST_F(PlayerTest, WalksInFromTheLeftInThirtyNineTicksThrowingInputAway) {
     EXPECT_NEAR(Player::X, 16.5f, 1e-3);
 }
 
-TEST_F(PlayerTest, StandsOnTheFloorAndJumpsThirtyFivePixelsInSixteenTicks) {
-    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
-    h->RunFrames(3);
-    EXPECT_FLOAT_EQ(Player::Y, 128);
-    EXPECT_FLOAT_EQ(Player::YVelocity, 0);  // the feet test zeroes it every tick
-    h->Tap(vk::SPACE);
-    EXPECT_EQ(h->SoundsPlayed(), (std::vector<std::string>{"player_jump"}));
-    float top = Player::Y;
-    int rising = 1;
-    while (Player::YVelocity < 0) {
-        h->RunFrames(1);
-        if (Player::Y < top) {
-            top = Player::Y;
-            ++rising;
-        }
-    }
-    EXPECT_EQ(rising, 16);
-    EXPECT_NEAR(128 - top, 35.5f, 0.05f);
-    Frames([] { return Player::YVelocity == 0; });
-    EXPECT_FLOAT_EQ(Player::Y, 128);
-}
-
-TEST_F(PlayerTest, AWallStopsHimWhereHisBoxTouchesIt) {
-    Play(StageLine(Floor(9) + Tile(6, 8) + Tile(6, 7), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
-    Walk(kKeyD, 120);
-    EXPECT_FLOAT_EQ(Player::X, 82);
-    EXPECT_EQ(Player::Facing, Player::FACE_RIGHT);
-    Walk(kKeyA, 10);
-    EXPECT_FLOAT_EQ(Player::X, 82 - 12.5f);
-    EXPECT_EQ(Player::Facing, Player::FACE_LEFT);
-    // Both directions at once: right wins.
-    h->Press(kKeyA);
-    Walk(kKeyD, 4);
-    h->Release(kKeyA);
-    EXPECT_FLOAT_EQ(Player::X, 82 - 12.5f + 5);
-}
-
-TEST_F(PlayerTest, TheFieldWrapsRoundAtTheSides) {
-    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
-    Player::X = 187.5f;
-    Walk(kKeyD, 1);
-    EXPECT_FLOAT_EQ(Player::X, -12);  // past 188 he is back in at -12
-    Player::X = -11.5f;
-    Walk(kKeyA, 1);
-    EXPECT_FLOAT_EQ(Player::X, 188);
-}
-
 TEST_F(PlayerTest, AWallInTheLastColumnStandsAtBothEdges) {
     Play(StageLine(Floor(9) + Tile(11, 8), Gem(9, 2) + Coin(2)));
     h->RunUntilPlaying();
@@ -113,38 +65,6 @@ TEST_F(PlayerTest, AWallInTheLastColumnStandsAtBothEdges) {
     // Through the left edge into the wall, and pushed back out by its twin past the far edge.
     EXPECT_FLOAT_EQ(Player::X, -10);
     EXPECT_TRUE(StageActual::Tiles.count("908"));
-}
-
-TEST_F(PlayerTest, FallingOutOfTheBottomComesBackAtTheTop) {
-    Play(StageLine(Tile(0, 9) + Tile(1, 9) + Tile(2, 9) + Tile(6, 4), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
-    Walk(kKeyD, 40);
-    float lastY = Player::Y;
-    bool wrapped = false;
-    for (int i = 0; i < 120 && !wrapped; ++i) {
-        h->RunFrames(1);
-        if (Player::Y < lastY && Player::Dying == 0 && Player::YVelocity >= 0) wrapped = true;
-        lastY = Player::Y;
-    }
-    ASSERT_TRUE(wrapped);
-    EXPECT_FLOAT_EQ(Player::Y, -12);
-    EXPECT_FLOAT_EQ(Player::YVelocity, 0);
-}
-
-TEST_F(PlayerTest, BumpingTheHeadStopsTheRiseAndAFreshPressJumpsAgain) {
-    // A ceiling two rows above the floor: the head meets its solid bottom 4 pixels above the
-    // cell's.
-    Play(StageLine(Floor(9) + Tile(1, 6) + Tile(2, 6), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
-    h->Tap(vk::SPACE);
-    Frames([] { return Player::YVelocity == 0; }, 30);
-    EXPECT_FLOAT_EQ(Player::Y, 96 + 12 - 8);
-    h->SoundsPlayed();
-    // YVelocity is 0 in mid-air: a fresh press jumps again (into the same ceiling) instead of
-    // falling.
-    h->Tap(vk::SPACE);
-    EXPECT_EQ(h->SoundsPlayed(), (std::vector<std::string>{"player_jump"}));
-    EXPECT_FLOAT_EQ(Player::Y, 100);
 }
 
 TEST_F(PlayerTest, AnEnemyTouchFreezesTheFieldThenHeFloatsUpAndLosesALife) {
@@ -184,18 +104,6 @@ TEST_F(PlayerTest, ThreeLivesMeanTheFourthDeathEndsTheGame) {
         h->Tap(vk::SPACE);
     }
     EXPECT_EQ(h->ActiveScreen(), "screen_titlescreen");
-}
-
-TEST_F(PlayerTest, TheUpperSixPixelsOfFloorSpikesAreSafe) {
-    // Spikes on a ledge: standing on the ledge next to them is fine, walking into the lower ten
-    // pixels is not.
-    Play(StageLine(Floor(9), Gem(9, 2) + Block(6, 8, 13) + Coin(2)));
-    h->RunUntilPlaying();
-    Player::X = 96;
-    Player::Y = 128 - 6 - 16 + 0.5f;  // feet just inside the safe upper part
-    EXPECT_EQ(Player::HitEnemy(), 0);
-    Player::Y = 128 - 16 + 7;
-    EXPECT_EQ(Player::HitEnemy(), 1);
 }
 
 TEST_F(PlayerTest, KeysOfTheBindingsAndTheFixedKeysMoveAndJump) {

@@ -250,12 +250,10 @@ TEST_F(StageTest, CoinBounceValuesAndItsHiddenRules) {
     TGoldCoin& coin = *StageActual::GoldCoin;
     EXPECT_FLOAT_EQ(coin.Y, -16);
     EXPECT_EQ(coin.Hidden, 1);
-    // Hidden: neither drawn nor collected, even with the player on its spot.
-    Player::X = 16;
-    Player::Y = -16;
-    Player::CollectGemsCoins();
-    EXPECT_EQ(coin.Got, 0);
+    // Hidden: not offered to the player to collect; out, it is.
+    EXPECT_EQ(StageActual::Surroundings().coin, nullptr);
     coin.Activate();
+    EXPECT_EQ(StageActual::Surroundings().coin, coin.HitBox.get());
     coin.Y = 130;
     coin.YVelocity = 2.95f;
     coin.Update();  // 3.0 on contact: back up at 2.0

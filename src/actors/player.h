@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "actors/player_step.h"
+#include "shell/tuning.h"
 #include "toolkit/anim.h"
 #include "toolkit/hitbox.h"
 
@@ -13,10 +15,10 @@ struct PlayerState {
     int Lives = 0;
     float X = 0;
     float Y = 0;
-    float WalkSpeed = 1.25f;
-    float Gravity = 0.28f;
-    float JumpVelocity = 4.6f;
-    float MaxFallVelocity = 5.0f;
+    float WalkSpeed = tuning::player::WALK_SPEED;
+    float Gravity = tuning::player::GRAVITY;
+    float JumpVelocity = tuning::player::JUMP_VELOCITY;
+    float MaxFallVelocity = tuning::player::MAX_FALL_VELOCITY;
     float YVelocity = 0;
     // Lower half of the sprite, against the tiles.
     THitBox WorldHitBox;
@@ -38,10 +40,10 @@ class Player {
     static inline PlayerState state_;
 
   public:
-    static constexpr int FACE_RIGHT = 0;
-    static constexpr int FACE_LEFT = 1;
+    static constexpr int FACE_RIGHT = PlayerBody::FACE_RIGHT;
+    static constexpr int FACE_LEFT = PlayerBody::FACE_LEFT;
     // Milliseconds everything stands still after the player is hit.
-    static constexpr int DIEPAUSETIME = 1000;
+    static constexpr int DIEPAUSETIME = tuning::player::DIE_PAUSE;
     // Key codes the control configuration stores for the arrow keys.
     static constexpr int ARROW_UP = 9991;
 
@@ -71,18 +73,9 @@ class Player {
     static void MoveTo(int x, int y);
     // Draws the sprite, mirrored when facing left, with the mark above him while dying.
     static void Render();
-    // One tick: walk-in, play or dying.
-    static void Update();
-    // 1 when a present enemy or the chase skull touches the body.
-    static int HitEnemy();
-    // Collects every gem and the released coin the body touches.
-    static void CollectGemsCoins();
-    // Each: 1 when WorldHitBox overlaps a solid tile, with the coordinate that puts him against
-    // it. Right and Left move the box to the player first; Feet and Head expect the caller to.
-    static int CollideWorldFeet(int& y);
-    static int CollideWorldRight(int& x);
-    static int CollideWorldLeft(int& x);
-    static int CollideWorldHead(int& y);
+    // One tick of StepPlayer against `around`, with this tick's controls (read only while he
+    // is in play), his sounds, his animation and his lives; the events are for the stage.
+    static PlayerEvents Update(const PlayerSurroundings& around);
     // 1 while the player holds that direction (keys, stick or hat).
     static int Control_Right();
     static int Control_Left();
@@ -93,11 +86,8 @@ class Player {
     static void Reset();
 
   private:
-    static void UpdateEntering();
-    static void UpdatePlaying();
-    static void UpdateDying();
-    static void MoveHorizontally();
-    static void Wrap();
-    static void MoveVertically();
+    static PlayerBody Body();
+    static void SetBody(const PlayerBody& body);
+    static PlayerControls ReadControls();
     static void FollowBoxes();
 };

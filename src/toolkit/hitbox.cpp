@@ -19,12 +19,15 @@ void THitBox::Padding(float left, float top, float right, float bottom) {
 int THitBox::Overlaps(THitBox& other) {
     active = 0;
     other.active = 0;
-    const bool hit = LeftSide() < other.RightSide() && RightSide() > other.LeftSide() &&
-                     TopSide() < other.BottomSide() && BottomSide() > other.TopSide();
-    if (!hit) return 0;
+    if (!Touches(other)) return 0;
     active = 1;
     other.active = 1;
     return 1;
+}
+
+bool THitBox::Touches(const THitBox& other) const {
+    return LeftSide() < other.RightSide() && RightSide() > other.LeftSide() &&
+           TopSide() < other.BottomSide() && BottomSide() > other.TopSide();
 }
 
 void THitBox::Update(float xPos, float yPos) {

@@ -20,8 +20,11 @@ class THitBox {
 
     void Set(float xPos, float yPos, float w, float h);
     void Padding(float left, float top, float right, float bottom);
-    // 1 when the two boxes share some area; touching edges do not count.
+    // 1 when the two boxes share some area; touching edges do not count. Marks both boxes'
+    // `active` with the answer.
     int Overlaps(THitBox& other);
+    // The same answer without marking either box.
+    bool Touches(const THitBox& other) const;
     // Moves the base position; size and paddings stay.
     void Update(float xPos, float yPos);
     // Debug view: the outline and a diagonal, one pixel up and left of the effective box, red

@@ -82,7 +82,7 @@ void StageActual::Load() {
     StageTimer->Start();
     StageTimer->Update();
     StageTimer->Stop();
-    Player::MoveTo(-16, 128);
+    Player::MoveTo(tuning::player::WALK_IN_X, tuning::player::WALK_IN_Y);
 }
 
 void StageActual::LoadTiles(const std::vector<std::string>& records) {
@@ -133,13 +133,51 @@ void StageActual::Update() {
     Curtains->Update();
     if (Curtains->Action != TStageCurtins::FIN) return;
     if (StageTimer->Value() == 0 && ChaseSkull) ChaseSkull->Activate();
-    Player::Update();
+    UpdatePlayer();
     if (Player::Dying == 0) UpdateActors();
     if (AllGemsCollected() && CoinReleased == 0) {
         ReleaseCoin();
     } else if (CoinReleased == 1 && GoldCoin && GoldCoin->Got) {
         Won();
     }
+}
+
+void StageActual::UpdatePlayer() {
+    const StageSurroundings around = Surroundings();
+    const PlayerEvents events = Player::Update(around.View(GameMilliSecs()));
+    if (events.walkedIn && StageTimer) StageTimer->Start();
+    for (std::size_t i : events.gems) around.gemObjects[i]->Collected();
+    if (events.coin) {
+        GoldCoin->Anim->SetValue(0);
+        GoldCoin->Collected();
+    }
+    if (events.hit) {
+        if (StageTimer) StageTimer->Stop();
+        SFX::StopMusic();
+    }
+    if (events.floatedAway) {
+        State = Player::Lives < 0 ? STATE_GAMEOVER : STATE_LOST;
+        if (Curtains) Curtains->Action = TStageCurtins::CLOSE;
+    }
+}
+
+StageSurroundings StageActual::Surroundings() {
+    StageSurroundings around;
+    for (auto& [key, tile] : Tiles)
+        if (tile->HitBox) around.solids.push_back(tile->HitBox.get());
+    for (auto& [key, gem] : Gems) {
+        around.gems.push_back(gem->HitBox.get());
+        around.gemObjects.push_back(gem.get());
+    }
+    if (GoldCoin && GoldCoin->Hidden == 0) around.coin = GoldCoin->HitBox.get();
+    for (auto& enemy : Enemies)
+        if (enemy->Deadly()) around.deadly.push_back(enemy->HitBox.get());
+    if (ChaseSkull && ChaseSkull->Deadly()) around.deadly.push_back(ChaseSkull->HitBox.get());
+    return around;
+}
+
+PlayerSurroundings StageSurroundings::View(GameTime now) const {
+    return {solids, gems, coin, deadly, now};
 }
 
 void StageActual::UpdateActors() {

@@ -11,6 +11,7 @@
 
 #include "actors/chase_skull.h"
 #include "actors/enemy.h"
+#include "actors/player_step.h"
 #include "toolkit/tween.h"
 #include "world/gem.h"
 #include "world/gold_coin.h"
@@ -18,6 +19,18 @@
 #include "world/world_tile.h"
 
 class THitBox;
+
+// What the player can touch in one tick, gathered from the tables: the boxes, and the gems they
+// belong to (gemObjects[i] owns gems[i]).
+struct StageSurroundings {
+    std::vector<const THitBox*> solids;
+    std::vector<const THitBox*> gems;
+    std::vector<TGem*> gemObjects;
+    const THitBox* coin = nullptr;
+    std::vector<const THitBox*> deadly;
+    // The player's read-only view of these, at game time `now`.
+    PlayerSurroundings View(GameTime now) const;
+};
 
 // The class-level globals of StageActual with their start values, so Reset cannot miss one.
 struct StageActualState {
@@ -85,6 +98,8 @@ class StageActual {
     static std::string StageTimeText();
     // Takes a gem out of Gems; it is freed after the current walk over the gems.
     static void RemoveGem(const std::string& key);
+    // The tiles' solid boxes in key order, every gem, the coin while it is out, and what hurts.
+    static StageSurroundings Surroundings();
     // The first solid tile, in key order, whose box overlaps `box`; null when none does.
     static TWorldTile* FirstSolidTile(THitBox& box);
     // The stage's music; a theme without a track starts none.
@@ -96,6 +111,7 @@ class StageActual {
     static void LoadTiles(const std::vector<std::string>& records);
     static void LoadEntities(const std::vector<std::string>& records);
     static void AddEntity(const std::vector<std::string>& fields);
+    static void UpdatePlayer();
     static void UpdateActors();
     static void ReleaseCoin();
     static void Won();

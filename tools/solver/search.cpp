@@ -8,15 +8,25 @@
 #include <map>
 #include <tuple>
 
+#include "shell/tuning.h"
+
 namespace {
 constexpr int kCols = 12;
 constexpr int kRows = 10;
 constexpr int kCells = kCols * kRows;
 constexpr int kFar = 1000;
 
+// A jump's reach from the tuning: the rows its height climbs (v^2 / 2g, 37.8 px: 2 rows) and the
+// columns it crosses while rising (v / g ticks at the walking speed, 20.5 px: 1 column).
+constexpr float kJumpHeight =
+    tuning::player::JUMP_VELOCITY * tuning::player::JUMP_VELOCITY / (2 * tuning::player::GRAVITY);
+constexpr int kJumpRows = int(kJumpHeight / 16);
+constexpr int kJumpColumns =
+    int(tuning::player::JUMP_VELOCITY / tuning::player::GRAVITY * tuning::player::WALK_SPEED / 16);
+
 // Cell-to-cell step counts over the tile grid: walking, falling (through the bottom to the top),
-// and jumping up to two rows from a cell that stands on a tile. A rough map of the way, used only
-// to rank states; every move itself is played by the game.
+// and jumping up as far as a jump reaches from a cell that stands on a tile. A rough map of the
+// way, used only to rank states; every move itself is played by the game.
 class NavigationMap {
   public:
     NavigationMap() {
@@ -55,12 +65,9 @@ class NavigationMap {
             go(c + 1, r);
             go(c, r == kRows - 1 ? 0 : r + 1);
             const bool standing = r + 1 < kRows && !Free(c, r + 1);
-            if (standing && Free(c, r - 1)) {
-                for (int dc = -1; dc <= 1; ++dc) {
-                    go(c + dc, r - 1);
-                    if (Free(c + dc, r - 1)) go(c + dc, r - 2);
-                }
-            }
+            if (!standing || !Free(c, r - 1)) continue;
+            for (int dc = -kJumpColumns; dc <= kJumpColumns; ++dc)
+                for (int up = 1; up <= kJumpRows && Free(c + dc, r - up); ++up) go(c + dc, r - up);
         }
     }
     std::array<bool, kCells> solid_{};
