@@ -16,8 +16,8 @@
 #include "engine/random.h"
 #include "engine/render2d.h"
 #include "engine/system.h"
-#include "shell/game.h"
 #include "shell/settings.h"
+#include "top/game.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "engine/render2d.h"
 #include "engine/system.h"
 #include "engine/timing.h"
-#include "shell/game.h"
 #include "shell/screen_manager.h"
 #include "toolkit/anim.h"
 #include "toolkit/tween.h"
+#include "top/game.h"
 #include "world/stage_actual.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/game.h"
+#include "top/game.h"
 
 #ifndef KESTRUNE_VERSION
 #define KESTRUNE_VERSION "unknown"

@@ -6,10 +6,15 @@
 #include <cmath>
 #include <set>
 
+#include "actors/bat.h"
+#include "actors/bones.h"
 #include "actors/chase_skull.h"
+#include "actors/crab.h"
 #include "actors/death_block.h"
+#include "actors/enemy_kinds.h"
 #include "actors/patrol_enemy.h"
 #include "actors/player.h"
+#include "actors/spider.h"
 #include "shell/image.h"
 #include "support/harness.h"
 #include "support/stage_helpers.h"
@@ -65,6 +70,40 @@ TEST_F(EnemyTest, DeathBlocksAreDeadlyOnlyInTheirPartOfTheCell) {
     auto frames = Drawn(*block);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_FLOAT_EQ(frames[0].Left(), 48);
+}
+
+// Every row of the registry makes its own class from a record, answers for its stage-file
+// types and for the enemies it made, and copies one whole: every field, and parts of its own.
+TEST_F(EnemyTest, EveryKindIsMadeFromItsRecordAndCopiedWhole) {
+    std::set<int> types;
+    for (const EnemyKind& kind : EnemyKinds()) {
+        SCOPED_TRACE(kind.name);
+        for (int t = kind.firstType; t <= kind.lastType; ++t) {
+            EXPECT_TRUE(types.insert(t).second) << "type " << t << " of two kinds";
+            EXPECT_EQ(EnemyKindOf(t), &kind);
+        }
+        std::unique_ptr<TEnemy> enemy = kind.make({3, 4, kind.firstType, -0.5f, 1, 2});
+        ASSERT_TRUE(enemy);
+        EXPECT_EQ(EnemyKindOf(*enemy), &kind);
+        EXPECT_FLOAT_EQ(enemy->X, 48);
+        std::unique_ptr<TEnemy> copy = kind.clone(*enemy);
+        EXPECT_EQ(typeid(*copy), typeid(*enemy));
+        EXPECT_EQ(std::tie(copy->X, copy->Y, copy->Speed, copy->PointA, copy->PointB, copy->Hidden),
+                  std::tie(enemy->X, enemy->Y, enemy->Speed, enemy->PointA, enemy->PointB,
+                           enemy->Hidden));
+        ASSERT_TRUE(copy->HitBox);
+        EXPECT_NE(copy->HitBox.get(), enemy->HitBox.get());
+        EXPECT_FLOAT_EQ(copy->HitBox->LeftSide(), enemy->HitBox->LeftSide());
+    }
+    EXPECT_EQ(EnemyKindOf(6), nullptr);
+    EXPECT_EQ(EnemyKindOf(*TChaseSkull::Add(0, -1)), nullptr);  // made by the stage, not a row
+    // A patrolling enemy's clouds are copied too, not shared.
+    auto crab = EnemyKindOf(27)->make({1, 1, 27, 1, 1, 1});
+    crab->Spawn();
+    auto copy = EnemyKindOf(27)->clone(*crab);
+    ASSERT_TRUE(copy->SpawnPoof);
+    EXPECT_NE(copy->SpawnPoof.get(), crab->SpawnPoof.get());
+    EXPECT_EQ(copy->SpawnPoof->DelayTime, crab->SpawnPoof->DelayTime);
 }
 
 TEST_F(EnemyTest, SpawnCloudWaitsHalfASecondPlaysFramesOneToFiveThenTheEnemySettles) {

@@ -7,12 +7,12 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "shell/display.h"
-#include "shell/game.h"
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
 #include "support/files.h"
 #include "support/harness.h"
 #include "toolkit/anim.h"
+#include "top/game.h"
 
 namespace {
 

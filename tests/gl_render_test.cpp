@@ -8,10 +8,10 @@
 #include "engine/gl_driver.h"
 #include "engine/render2d.h"
 #include "shell/display.h"
-#include "shell/game.h"
 #include "shell/settings.h"
 #include "support/manual_clock.h"
 #include "support/temp_dir.h"
+#include "top/game.h"
 
 namespace {
 

@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "actors/bat.h"
+#include "actors/bones.h"
+#include "actors/crab.h"
 #include "actors/death_block.h"
 #include "actors/patrol_enemy.h"
+#include "actors/spider.h"
 #include "engine/text.h"
 #include "support/files.h"
 #include "support/harness.h"

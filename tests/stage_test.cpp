@@ -245,6 +245,20 @@ TEST_F(StageTest, TheLastGemSendsTheEnemiesAwayAndDropsTheCoinWhichWinsTheStage)
     EXPECT_EQ(h->ActiveScreen(), "screen_stage_ready");
 }
 
+// A record of a type the game does not know is left out and named on stderr, once however
+// often the stage is set up again.
+TEST_F(StageTest, AnUnknownEntityTypeIsLeftOutAndNamedOnce) {
+    testing::internal::CaptureStderr();
+    Play({StageLine(Floor(9), Gem(9, 2) + "4,8,99,100,,,,/" + Coin(1))});
+    StageActual::Load();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err,
+              "Stage 0 holds an entity of type 99, which the game does not know: it is left "
+              "out.\n");
+    EXPECT_TRUE(StageActual::Enemies.empty());
+    EXPECT_EQ(StageActual::Gems.size(), 1u);
+}
+
 TEST_F(StageTest, CoinBounceValuesAndItsHiddenRules) {
     Play({StageLine(Floor(9), Gem(9, 2) + Coin(1))});
     TGoldCoin& coin = *StageActual::GoldCoin;

@@ -9,27 +9,24 @@
 #include "shell/image.h"
 #include "shell/sfx.h"
 
-namespace {
-constexpr int kChaseMusic = -1;
-}  // namespace
-
 std::unique_ptr<TChaseSkull> TChaseSkull::Add(int tileX, int tileY) {
     auto skull = std::make_unique<TChaseSkull>();
     skull->X = float(tileX) * 16;
     skull->Y = float(tileY) * 16;
-    skull->Anim = CreateAnim({0, 1, 2, 1}, 100);
-    skull->Speed = 1.0f;
+    skull->Anim = CreateAnim({0, 1, 2, 1}, tuning::skull::FRAME);
+    skull->Speed = tuning::skull::SPEED;
     skull->HitBox = CreateHitBox(Int(skull->X), Int(skull->Y), 16, 16);
-    skull->HitBox->Padding(3, 3, -3, -3);
+    const tuning::Padding& box = tuning::skull::BOX;
+    skull->HitBox->Padding(box.left, box.top, box.right, box.bottom);
     skull->Hidden = 1;
-    skull->FlashTime = CreateAnim({0, 1}, 200);
+    skull->FlashTime = CreateAnim({0, 1}, tuning::skull::FLASH);
     return skull;
 }
 
 int TChaseSkull::Activate() {
     if (Hidden == 0) return 0;
     Hidden = 0;
-    SFX::PlayMusic(kChaseMusic);
+    SFX::PlayMusic(SFX::MUSIC_CHASE);
     return 0;
 }
 

@@ -6,17 +6,18 @@
 #include <memory>
 
 #include "actors/enemy.h"
+#include "shell/tuning.h"
 
 class TChaseSkull : public TEnemy {
   public:
     // Heading in whole degrees, 0 .. 359, from +x towards +y.
     int Angle = 0;
     // Distance flown per tick.
-    float Acel = 0.66f;
+    float Acel = tuning::skull::ACCELERATION;
     // Damps the turn: each tick takes 1 / (1 + Acel * TurnSpeed) of the heading error.
-    float TurnSpeed = 5.0f;
+    float TurnSpeed = tuning::skull::TURN_SPEED;
     // Alternates 0 and 1 every 200 ms; 1 tints the skull red.
-    std::unique_ptr<TAnim> FlashTime;
+    DeepPtr<TAnim> FlashTime;
 
     // A hidden skull in grid cell (tileX, tileY); the stage uses (0, -1), above the field.
     static std::unique_ptr<TChaseSkull> Add(int tileX, int tileY);

@@ -2,27 +2,25 @@
 
 #include "engine/text.h"
 #include "shell/image.h"
+#include "shell/tuning.h"
 
 namespace {
-struct Padding {
-    float left, top, right, bottom;
-};
-
 // The deadly part of the cell by kind; any other kind is deadly over the whole cell.
-Padding PaddingOf(int kind) {
+tuning::Padding PaddingOf(int kind) {
+    using namespace tuning::death_block;
     switch (kind) {
         case 12:
-            return {2, 2, -2, -2};  // centre
+            return CENTRE;
         case 13:
-            return {2, 6, -2, 0};  // lower part: the upper 6 pixels are safe
+            return LOWER;
         case 14:
-            return {2, 0, -2, -6};  // upper part
+            return UPPER;
         case 15:
-            return {0, 2, -6, -2};  // left part
+            return LEFT;
         case 16:
-            return {6, 2, 0, -2};  // right part
+            return RIGHT;
         default:
-            return {0, 0, 0, 0};
+            return WHOLE;
     }
 }
 }  // namespace
@@ -33,7 +31,7 @@ std::unique_ptr<TDeathBlock> TDeathBlock::Add(int tileX, int tileY, int kind) {
     block->Y = float(tileY) * 16;
     block->Frame = kind;
     block->HitBox = CreateHitBox(Int(block->X), Int(block->Y), 16, 16);
-    const Padding p = PaddingOf(kind);
+    const tuning::Padding p = PaddingOf(kind);
     block->HitBox->Padding(p.left, p.top, p.right, p.bottom);
     return block;
 }

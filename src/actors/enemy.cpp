@@ -3,12 +3,14 @@
 #include "engine/text.h"
 #include "shell/image.h"
 #include "shell/sfx.h"
+#include "shell/tuning.h"
+#include "toolkit/resets.h"
 
 std::unique_ptr<TEnemyPoof> TEnemyPoof::Add(int x, int y, int delay) {
     auto poof = std::make_unique<TEnemyPoof>();
     poof->X = x;
     poof->Y = y;
-    poof->Anim = CreateAnim({0, 1, 2, 3, 4, 5}, 50);
+    poof->Anim = CreateAnim({0, 1, 2, 3, 4, 5}, tuning::enemy::POOF_FRAME);
     poof->Anim->Restart(1);
     poof->DelayTime = GameMilliSecs() + delay;
     return poof;
@@ -66,3 +68,7 @@ bool TEnemy::RenderPoofs() {
     }
     return Hidden == 1;
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&TEnemyPoof::Reset);
+}  // namespace

@@ -4,8 +4,10 @@
 
 #include <memory>
 
+#include "shell/tuning.h"
 #include "toolkit/anim.h"
 #include "toolkit/atlas.h"
+#include "toolkit/deep_ptr.h"
 #include "toolkit/hitbox.h"
 
 // A small smoke cloud that waits, then plays its six frames once and rests on the last.
@@ -13,13 +15,15 @@ class TEnemyPoof {
   public:
     int X = 0;
     int Y = 0;
-    std::unique_ptr<TAnim> Anim;
+    DeepPtr<TAnim> Anim;
     // Game-clock time at which the cloud starts to show and play.
     GameTime DelayTime = 0;
 
     // 1 once a cloud has played the poof sound since the last stage-ready screen; every enemy
     // spawns together, so only the first cloud to become due is heard.
     static inline int poofSoundPlayed = 0;
+    // Class-level state back to its start (shutdown and tests).
+    static void Reset() { poofSoundPlayed = 0; }
 
     virtual ~TEnemyPoof() = default;
     // A cloud at (x, y) in play-field pixels that starts `delay` ms from now.
@@ -36,26 +40,25 @@ class TEnemy {
   public:
     static constexpr int FACE_RIGHT = 0;
     static constexpr int FACE_LEFT = 1;
-    static constexpr int SPAWN_POOF_DELAY = 500;
-    static constexpr int AFTER_SPAWN_POOF_DELAY = 500;
+    static constexpr int SPAWN_POOF_DELAY = tuning::enemy::SPAWN_POOF_DELAY;
+    static constexpr int AFTER_SPAWN_POOF_DELAY = tuning::enemy::AFTER_SPAWN_POOF_DELAY;
 
     float X = 0;
     float Y = 0;
     float Speed = 0;
     AtlasImage* Img = nullptr;
-    std::unique_ptr<TAnim> Anim;
+    DeepPtr<TAnim> Anim;
     int Frame = 0;
     int Faceing = FACE_RIGHT;
-    std::unique_ptr<THitBox> HitBox;
+    DeepPtr<THitBox> HitBox;
     int PointA = 0;
     int PointB = 0;
     GameTime SpawnDelay = 0;
     int Hidden = 0;
-    std::unique_ptr<TEnemyPoof> SpawnPoof;
-    std::unique_ptr<TEnemyPoof> DefeatPoof;
+    DeepPtr<TEnemyPoof> SpawnPoof;
+    DeepPtr<TEnemyPoof> DefeatPoof;
 
     TEnemy() = default;
-    TEnemy(const TEnemy&) = delete;
     TEnemy& operator=(const TEnemy&) = delete;
     virtual ~TEnemy() = default;
 
@@ -74,6 +77,9 @@ class TEnemy {
     bool Deadly() const { return Hidden == 0 && HitBox != nullptr; }
 
   protected:
+    // A whole copy, clouds and all, made only as the kind it is (see EnemyKind::clone).
+    TEnemy(const TEnemy&) = default;
+
     // The appearing and vanishing protocol of the patrolling kinds.
     // Present again, with a cloud that starts after SPAWN_POOF_DELAY.
     void SpawnInPoof();

@@ -6,6 +6,7 @@
 #include "shell/image.h"
 #include "shell/settings.h"
 #include "shell/sfx.h"
+#include "toolkit/resets.h"
 
 namespace {
 using namespace tuning::player;
@@ -151,3 +152,7 @@ int Player::Control_Action() {
 void Player::Reset() {
     state_ = PlayerState{};
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&Player::Reset);
+}  // namespace

@@ -77,6 +77,7 @@ class TAudioDriver {
     TAudioDriver(const TAudioDriver&) = delete;
     TAudioDriver& operator=(const TAudioDriver&) = delete;
 
+    // The driver's name ("OpenAL", "Null", ...).
     virtual std::string Name() const = 0;
     // Opens the output; false when it cannot, and the driver is then not used.
     virtual bool Startup() = 0;
@@ -85,6 +86,7 @@ class TAudioDriver {
     // Called once a frame: the driver may look after its output here (notice it is gone, open it
     // again). Must never hold the frame up.
     virtual void Update() {}
+    // A playable sound of the sample's PCM (flags: SOUND_LOOP or 0); null on failure.
     virtual std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) = 0;
     // An idle channel that reports not playing.
     virtual std::shared_ptr<TChannel> AllocChannel() = 0;
@@ -109,12 +111,18 @@ void SetAudioDriver(std::unique_ptr<TAudioDriver> driver);
 void ShutdownAudio();
 // The current driver's Update, once a frame; nothing when no driver has been chosen yet.
 void UpdateAudio();
+// A driver that accepts every call and plays nothing.
 std::unique_ptr<TAudioDriver> CreateNullAudioDriver();
 
+// Decodes the whole Ogg Vorbis source (an embedded-file URL or a path) into a sound of the
+// current driver (flags: SOUND_LOOP or 0); null when it cannot be read, with the reason on
+// stderr.
 std::unique_ptr<TSound> LoadSound(const std::string& source, int flags = 0);
+// A channel of the current driver, nothing playing on it.
 std::shared_ptr<TChannel> AllocChannel();
 // A null sound plays nothing and gives back the channel it was handed.
 std::shared_ptr<TChannel> PlaySound(TSound* sound, std::shared_ptr<TChannel> channel = nullptr);
+// As PlaySound, but left paused, so that its volume can be set before ResumeChannel.
 std::shared_ptr<TChannel> CueSound(TSound* sound, std::shared_ptr<TChannel> channel = nullptr);
 // The channel calls ignore a null channel.
 void StopChannel(TChannel* channel);

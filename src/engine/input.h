@@ -42,8 +42,12 @@ struct InputEvent {
 // The one handler every input event goes through.
 void PostInputEvent(const InputEvent& event);
 
+// Times the key (a virtual-key code) went down since the last KeyHit of it or the last flush;
+// asking resets the count. Auto-repeat adds nothing.
 int KeyHit(int key);
+// 1 while the key is held, else 0.
 int KeyDown(int key);
+// The next typed character's code, or 0 when none is waiting (at most 256 wait).
 int GetChar();
 // Forgets every key hit and typed character.
 void FlushKeys();
@@ -51,14 +55,23 @@ void FlushKeys();
 // has no code for, 0 for none.
 int LastKeyHit();
 
+// The mouse across, in window pixels.
 int MouseX();
+// The mouse down, in window pixels.
 int MouseY();
+// 1 while the button (1 left, 2 right, 3 middle) is held.
 int MouseDown(int button);
+// Times the button went down since the last MouseHit of it or the last flush.
 int MouseHit(int button);
+// Forgets every button held and hit.
 void FlushMouse();
+// Puts the mouse at window pixel (x, y).
 void MoveMouse(int x, int y);
+// Shows the pointer over the window.
 void ShowMouse();
+// Hides the pointer over the window.
 void HideMouse();
+// 1 while the pointer is shown.
 int MouseVisible();
 
 // 1 once after the window was asked to close.
@@ -82,6 +95,7 @@ class TJoystickDevice {
     virtual float Axis(int index) = 0;
     // Fraction of a turn clockwise from up, or -1 when centred.
     virtual float Hat() = 0;
+    // The pad's name as the system gives it.
     virtual std::string Name() { return "joystick"; }
     // True for a pad whose buttons are in the usual pad order (a known game controller).
     virtual bool KnownLayout() const { return false; }
@@ -91,20 +105,28 @@ class TJoystickDevice {
 // joysticks nobody has used; removing one moves later ports down. The id lets the platform find
 // its device again when it is unplugged.
 void AttachJoystick(int id, std::unique_ptr<TJoystickDevice> device);
+// Removes the device attached under that id; an unknown id does nothing.
 void DetachJoystick(int id);
 // 1 once after the device on port 0 was unplugged.
 int JoyLostHit();
+// Removes every device (tests).
 void DetachAllJoysticks();
 
+// The joysticks attached.
 int JoyCount();
+// Times button 0..15 of the port went down since the last JoyHit of it or the last flush; a port
+// is sampled at most every 2 ms. 0 for a port with no device.
 int JoyHit(int button, int port = 0);
+// 1 while button 0..15 of the port is held.
 int JoyDown(int button, int port = 0);
+// The axes x, y, z, r, u and v of the port, each -1 .. 1; 0 for a port with no device.
 float JoyX(int port = 0);
 float JoyY(int port = 0);
 float JoyZ(int port = 0);
 float JoyR(int port = 0);
 float JoyU(int port = 0);
 float JoyV(int port = 0);
+// The hat as a fraction of a turn clockwise from up (0 up, 0.25 right), -1 when centred.
 float JoyHat(int port = 0);
 // Clears button state and hits of every port p below JoyCount whose bit 1 << p is set.
 void FlushJoy(int mask = -1);

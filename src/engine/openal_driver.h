@@ -25,6 +25,7 @@ struct OpenALFaults {
     // Attempts to open a device so far.
     int opens = 0;
 };
+// The faults the next device calls will meet, and the count of opens (tests).
 OpenALFaults& OpenALTestFaults();
 
 // Reads back the PCM an OpenAL sound holds, to prove what was decoded into it. False for another

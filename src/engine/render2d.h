@@ -59,10 +59,12 @@ struct TRender2DGraphics {
     int g_depth = 0, g_hertz = 0;
 };
 
+// The drawing state of the open display (all defaults when none is open).
 const TRender2DGraphics& GraphicsState();
 
 // Selects the driver for later Graphics calls. Not owned; it must outlive its use.
 void SetGraphicsDriver(TRender2DDriver* driver, int defaultFlags = GRAPHICS_BACKBUFFER);
+// The driver selected; null before any.
 TRender2DDriver* GetGraphicsDriver();
 
 // Closes any display and opens a window (depth 0) or full screen. False when it cannot, with the
@@ -72,15 +74,19 @@ bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = 
 const std::string& GraphicsFailure();
 // Drivers report why they could not open a display.
 void SetGraphicsFailure(const std::string& reason);
+// Closes the display, if one is open; its images make their frames again on the next draw.
 void EndGraphics();
 // The open window was resized to width x height pixels (the user's drag, maximise, the desktop's
 // full-screen command): the drawing area, the virtual resolution's scale and the clip follow.
 void GraphicsResized(int width, int height);
+// True while a display is open.
 bool GraphicsOpen();
+// The open display's size in real pixels, its depth (0 for a window) and rate; 0 without one.
 int GraphicsWidth();
 int GraphicsHeight();
 int GraphicsDepth();
 int GraphicsHertz();
+// The desktop's size in pixels.
 int DesktopWidth();
 int DesktopHeight();
 // The part of the desktop a window may take, without panels and docks.
@@ -92,19 +98,28 @@ void Flip(int sync = -1);
 // Frames presented since the program began.
 long long FlipCount();
 
+// Fills the whole display with the clear colour, whatever the clip.
 void Cls();
+// The clear colour, 0 .. 255 a channel, and reading it back.
 void SetClsColor(int r, int g, int b);
 void GetClsColor(int& r, int& g, int& b);
+// The colour that tints every draw, and reading it back.
 void SetColor(int r, int g, int b);
 void GetColor(int& r, int& g, int& b);
+// The opacity, 0 .. 1, of every draw, and reading it back.
 void SetAlpha(float alpha);
 float GetAlpha();
+// The blend mode of every draw (MASKBLEND, SOLIDBLEND, ALPHABLEND, ...), and reading it back.
 void SetBlend(int mode);
 int GetBlend();
+// Rotation in degrees and scale of every draw, about its handle.
 void SetTransform(float rotation = 0, float scaleX = 1, float scaleY = 1);
+// What every draw position is offset by, in virtual coordinates, and reading it back.
 void SetOrigin(float x, float y);
 void GetOrigin(float& x, float& y);
+// The point of a primitive that lands on its draw position.
 void SetHandle(float x, float y);
+// The width of lines, in real pixels.
 void SetLineWidth(float width);
 // Clip rectangle in virtual coordinates.
 void SetViewport(int x, int y, int width, int height);
@@ -112,18 +127,27 @@ void SetViewport(int x, int y, int width, int height);
 void SetViewportExact(float x, float y, float width, float height);
 // The clip rectangle, each value truncated toward zero.
 void GetViewport(int& x, int& y, int& width, int& height);
+// The coordinate space of every draw: (0, 0) to (width, height) stretched over the display.
 void SetVirtualResolution(float width, float height);
 float VirtualResolutionWidth();
 float VirtualResolutionHeight();
+// The mouse in virtual-resolution units.
 float VirtualMouseX();
 float VirtualMouseY();
+// The colour that loads as transparent in masked images without alpha.
 void SetMaskColor(int r, int g, int b);
 
+// One pixel at (x, y).
 void Plot(float x, float y);
+// A filled rectangle with its handle at (x, y), transformed.
 void DrawRect(float x, float y, float width, float height);
+// A line from (x, y) to (x2, y2); its end pixel only with drawLastPixel.
 void DrawLine(float x, float y, float x2, float y2, int drawLastPixel = 1);
+// A filled oval inside the rectangle with its handle at (x, y), transformed.
 void DrawOval(float x, float y, float width, float height);
+// A filled convex polygon of xy pairs, offset by the origin and the handle, transformed.
 void DrawPoly(const std::vector<float>& xy);
+// The pixels unscaled at real pixel (x, y), ignoring the transform.
 void DrawPixmap(const TPixmap& pixmap, int x, int y);
 
 // Text in the built-in 8 x 8 font.

@@ -1,7 +1,9 @@
 #pragma once
 // The interface every 2D renderer back-end implements. The free functions of render2d.h keep the
 // drawing state and hand drivers positions that are already split into local corners (x0..y1),
-// the transform (set by SetTransform) and the translation (tx, ty) that includes the origin.
+// the transform (set by SetTransform) and the translation (tx, ty): the drawing position in
+// virtual-resolution units with the origin added, the point the handle lands on. A local point
+// (x, y) is drawn at (x * ix + y * iy + tx, x * jx + y * jy + ty).
 
 #include <memory>
 #include <string>
@@ -36,6 +38,7 @@ class TImageFrame {
 class TRender2DDriver {
   public:
     virtual ~TRender2DDriver() = default;
+    // The back-end's name as the game shows it: "OpenGL", "Direct3D 9" or "Direct3D 7".
     virtual std::string Name() const = 0;
 
     // Display modes the platform offers for full screen.
@@ -49,30 +52,48 @@ class TRender2DDriver {
     virtual void Resized(int /*width*/, int /*height*/) {}
     // Presents the back buffer; sync 1 asks for vertical sync. Pacing is the caller's.
     virtual void Flip(int sync) = 0;
+    // The pixels as a frame this driver can draw (flags as for LoadImage); null on failure.
     virtual std::unique_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmap& pixmap,
                                                                int flags) = 0;
     // Changes whenever the driver's context is recreated; frames of another generation are stale.
     virtual int Generation() const = 0;
 
+    // The blend mode of the draws that follow (MASKBLEND, SOLIDBLEND, ALPHABLEND, ...).
     virtual void SetBlend(int mode) = 0;
+    // The opacity, 0 .. 1, the draws that follow are multiplied by.
     virtual void SetAlpha(float alpha) = 0;
+    // The colour, 0 .. 255 a channel, that tints the draws that follow.
     virtual void SetColor(int r, int g, int b) = 0;
+    // The colour Cls fills with.
     virtual void SetClsColor(int r, int g, int b) = 0;
     // Clip rectangle in window pixels, y counted from the top.
     virtual void SetViewport(int x, int y, int width, int height) = 0;
+    // The 2 x 2 matrix applied to every local point before the translation: a local (x, y)
+    // lands at (x * ix + y * iy + tx, x * jx + y * jy + ty).
     virtual void SetTransform(float ix, float iy, float jx, float jy) = 0;
+    // Width in pixels of the lines that follow.
     virtual void SetLineWidth(float width) = 0;
+    // Fills the whole window with the clear colour, ignoring the clip rectangle.
     virtual void Cls() = 0;
+    // One pixel at (x, y), already translated, in the current colour.
     virtual void Plot(float x, float y) = 0;
+    // A line between local points (x0, y0) and (x1, y1), transformed and moved by (tx, ty); the
+    // end pixel is lit only with lastPixel.
     virtual void DrawLine(float x0, float y0, float x1, float y1, float tx, float ty,
                           bool lastPixel) = 0;
+    // A filled rectangle with local corners (x0, y0) and (x1, y1), transformed and moved by
+    // (tx, ty).
     virtual void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+    // A filled oval inside the local rectangle (x0, y0)-(x1, y1), transformed and moved by
+    // (tx, ty), with OvalSegments segments.
     virtual void DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
     // Convex polygon, xy pairs in local coordinates, offset by the handle before transforming.
     virtual void DrawPoly(const std::vector<float>& xy, float handleX, float handleY, float tx,
                           float ty) = 0;
+    // The pixels unscaled and untransformed with their top-left at window pixel (x, y).
     virtual void DrawPixmap(const TPixmap& pixmap, int x, int y) = 0;
-    // Textured quad: local corners (x0, y0)-(x1, y1), source rectangle in frame pixels.
+    // Textured quad: local corners (x0, y0)-(x1, y1), transformed and moved by (tx, ty), showing
+    // the source rectangle (sx, sy, sw, sh) in frame pixels.
     virtual void DrawFrame(TImageFrame& frame, float x0, float y0, float x1, float y1, float tx,
                            float ty, float sx, float sy, float sw, float sh) = 0;
     // Pixels of the back buffer, window coordinates from the top-left.

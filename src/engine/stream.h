@@ -17,12 +17,15 @@ class TStream {
 
     // 1 when no byte is left to read.
     virtual int Eof() = 0;
+    // The byte the next read or write starts at; -1 when unknown.
     virtual std::int64_t Pos() = 0;
     // Total length in bytes, or -1 when unknown.
     virtual std::int64_t Size() = 0;
     // Moves to an absolute position; returns the new position (or -1 when the stream cannot seek).
     virtual std::int64_t Seek(std::int64_t pos) = 0;
+    // Hands buffered writes to the system.
     virtual void Flush() {}
+    // Flushes and lets the source go; later calls read and write nothing.
     virtual void Close() = 0;
     // Reads up to count bytes; returns how many were read.
     virtual std::size_t Read(void* buf, std::size_t count) = 0;
@@ -109,7 +112,9 @@ struct IncbinEntry {
     const std::uint8_t* data;
     std::size_t size;
 };
+// Every embedded file, in registration order.
 const std::vector<IncbinEntry>& IncbinEntries();
+// The embedded file of exactly that name; null when none has it.
 const IncbinEntry* FindIncbin(const std::string& name);
 // Forgets every entry (tests only).
 void ClearIncbins();
@@ -131,6 +136,7 @@ struct TByteSource {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
 };
+// The bytes of a source (see TByteSource); false when it cannot be opened.
 bool OpenBytes(const std::string& url, TByteSource& out);
 
 // Writes a file so that readers see either the old contents or the whole new contents: the

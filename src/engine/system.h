@@ -10,6 +10,7 @@
 class TNotifySink {
   public:
     virtual ~TNotifySink() = default;
+    // Shows the text in a modal message box and returns once it is dismissed.
     virtual void Notify(const std::string& text, bool serious) = 0;
 };
 
@@ -33,7 +34,10 @@ const std::string& AppTitle();
 class TEventPump {
   public:
     virtual ~TEventPump() = default;
+    // Handles every pending window, input and pad event of the platform.
     virtual void Pump() = 0;
 };
+// Installs the pump PollSystem runs; null removes it. Not owned.
 void SetEventPump(TEventPump* pump);
+// Runs the installed pump, if any: every input query calls it first.
 void PollSystem();

@@ -5,8 +5,9 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
-#include "shell/game.h"
+#include "shell/game_window.h"
 #include "shell/settings.h"
 #include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
@@ -148,7 +149,7 @@ int ScreenConfig::Render() {
 }
 
 int ScreenConfig::Quit() {
-    screenManager->Show("screen_titlescreen");
+    screenManager->Show(SCREEN_TITLE);
     return 0;
 }
 

@@ -16,6 +16,7 @@ class ScreenConfig : public TMenuScreen {
     int Finish() override;
     int Update() override;
     int Render() override;
+    // Back to the title screen; leaving the screen saves the settings.
     virtual int Quit();
     // Reopens the display for the current "Fullscreen" value, as start-up opens it.
     virtual int ChangeRes();

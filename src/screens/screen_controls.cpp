@@ -4,6 +4,7 @@
 #include "engine/render2d.h"
 #include "engine/text.h"
 #include "screens/screen_ctrl_config.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/settings.h"
 #include "toolkit/bitmap_font.h"
@@ -51,7 +52,7 @@ int ScreenControls::Update() {
     if (SelectedItemKey == kExit) return Quit();
     ScreenCtrlConfig::ctrlMode =
         SelectedItemKey == kJoystick ? ScreenCtrlConfig::JOYPAD : ScreenCtrlConfig::KEYB;
-    screenManager->Show("screen_ctrl_config");
+    screenManager->Show(SCREEN_CTRL_CONFIG);
     return 0;
 }
 
@@ -64,6 +65,6 @@ int ScreenControls::Render() {
 }
 
 int ScreenControls::Quit() {
-    screenManager->Show("screen_titlescreen");
+    screenManager->Show(SCREEN_TITLE);
     return 0;
 }

@@ -14,5 +14,6 @@ class ScreenControls : public TMenuScreen {
     int Finish() override;
     int Update() override;
     int Render() override;
+    // Back to the title screen.
     virtual int Quit();
 };

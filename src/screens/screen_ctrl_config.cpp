@@ -3,10 +3,12 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/settings.h"
 #include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
+#include "toolkit/resets.h"
 
 namespace {
 constexpr int kButtons = 12;
@@ -56,7 +58,7 @@ int ScreenCtrlConfig::Finish() {
 }
 
 int ScreenCtrlConfig::Quit() {
-    screenManager->Show("screen_controls");
+    screenManager->Show(SCREEN_CONTROLS);
     return 0;
 }
 
@@ -159,3 +161,7 @@ int ScreenCtrlConfig::Render() {
 void ScreenCtrlConfig::Reset() {
     state_ = CtrlConfigState{};
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&ScreenCtrlConfig::Reset);
+}  // namespace

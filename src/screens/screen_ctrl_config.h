@@ -43,6 +43,7 @@ class ScreenCtrlConfig : public BaseScreenClass {
     // Sets the two lines of the current step, then asks once for an answer.
     int Update() override;
     int Render() override;
+    // Back to the controls screen.
     virtual int Quit();
     // 1 with the code of a key pressed this frame: an arrow's special code, a letter's or
     // digit's character upper-cased (its key's own code), or else the code of the key that was

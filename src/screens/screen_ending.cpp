@@ -4,6 +4,7 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
@@ -19,8 +20,8 @@ int ScreenEnding::Start() {
 
 int ScreenEnding::Update() {
     if (Player::Control_Action()) {
-        SFX::PlayMusic(9);
-        screenManager->Show("screen_titlescreen");
+        SFX::PlayMusic(SFX::MUSIC_TITLE);
+        screenManager->Show(SCREEN_TITLE);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "engine/random.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/sfx.h"
 #include "toolkit/anim.h"
@@ -56,7 +57,7 @@ int ScreenIntroLoad::Finish() {
     SFX::StopLoading();
     FlushKeys();
     FlushJoy(-1);
-    SFX::PlayMusic(9);
+    SFX::PlayMusic(SFX::MUSIC_TITLE);
     return 0;
 }
 
@@ -65,11 +66,11 @@ int ScreenIntroLoad::Update() {
         for (auto& bar : LoadBars) bar->Init();
         InitTimer = GameMilliSecs() + FlickerTime;
     }
-    if (GameMilliSecs() > WaitTime) screenManager->Show("screen_titlescreen");
+    if (GameMilliSecs() > WaitTime) screenManager->Show(SCREEN_TITLE);
     if (KeyHit(27) || KeyHit(32) || KeyHit(13) || JoyHit(0, 0)) {
         FlushKeys();
         FlushJoy(-1);
-        screenManager->Show("screen_titlescreen");
+        screenManager->Show(SCREEN_TITLE);
     }
     return 0;
 }

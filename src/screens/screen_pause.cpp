@@ -3,6 +3,7 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/settings.h"
 #include "shell/sfx.h"
@@ -41,7 +42,7 @@ int ScreenPause::Update() {
     // button it keeps the menu's meaning.
     if (cfgJoyPause != 0 && cfgJoyPause != cfgJoyAction && JoyHit(cfgJoyPause, 0)) {
         FlushInput();
-        screenManager->Show("screen_stage_play");
+        screenManager->Show(SCREEN_STAGE_PLAY);
         return 0;
     }
     TMenuItem::Update();
@@ -53,10 +54,10 @@ int ScreenPause::Update() {
     if (!TMenuItem::Press()) return 0;
     FlushInput();
     if (SelectedItemKey == 0) {
-        screenManager->Show("screen_stage_play");
+        screenManager->Show(SCREEN_STAGE_PLAY);
     } else {
-        SFX::PlayMusic(9);
-        screenManager->Show("screen_titlescreen");
+        SFX::PlayMusic(SFX::MUSIC_TITLE);
+        screenManager->Show(SCREEN_TITLE);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "actors/player.h"
 #include "engine/input.h"
+#include "screens/screen_names.h"
 #include "shell/settings.h"
 #include "toolkit/bitmap_font.h"
 #include "world/stage_actual.h"
@@ -39,6 +40,11 @@ int ScreenStagePlay::PauseHit() {
 
 int ScreenStagePlay::Update() {
     StageActual::Update();
+    // A won or lost stage has closed its curtains: the ready screen tells what comes next.
+    if (StageActual::Curtains->HaveClosed()) {
+        screenManager->Show(SCREEN_STAGE_READY);
+        return 0;
+    }
     // A press while the curtains move or the player dies is used up and dropped. A player who
     // has left the window (another window took the focus, or this one was minimised) or lost
     // his pad is not playing: the stage pauses as for the pause key, instead of running on
@@ -46,7 +52,7 @@ int ScreenStagePlay::Update() {
     const bool inControl =
         StageActual::Curtains->Action == TStageCurtins::FIN && Player::Dying == 0;
     if ((PauseHit() && inControl) || (inControl && (AppLeftHit() || JoyLostHit())))
-        screenManager->Show("screen_pause");
+        screenManager->Show(SCREEN_PAUSE);
     return 0;
 }
 

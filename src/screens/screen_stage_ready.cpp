@@ -5,6 +5,7 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
+#include "screens/screen_names.h"
 #include "shell/display.h"
 #include "shell/image.h"
 #include "shell/sfx.h"
@@ -59,7 +60,7 @@ int ScreenStageReady::Start() {
     FlushKeys();
     FlushJoy(-1);
     // The final stage is never played: the ending follows at once.
-    if (StageActual::StageNumber == StageActual::FinalStage) screenManager->Show("screen_ending");
+    if (StageActual::StageNumber == StageActual::FinalStage) screenManager->Show(SCREEN_ENDING);
     return 0;
 }
 
@@ -72,16 +73,16 @@ int ScreenStageReady::Update() {
     // GetReadyFlashDelay is 1000 ms after Start, so this asks for at least 500 ms on screen.
     if (Player::Control_Action() && GetReadyFlashDelay < GameMilliSecs() + kIgnoreMs) {
         if (StageActual::State == StageActual::STATE_GAMEOVER) {
-            SFX::PlayMusic(9);
-            screenManager->Show("screen_titlescreen");
+            SFX::PlayMusic(SFX::MUSIC_TITLE);
+            screenManager->Show(SCREEN_TITLE);
             return 0;
         }
         if (StageActual::StageNumber < StageActual::FinalStage) {
-            screenManager->Show("screen_stage_play");
+            screenManager->Show(SCREEN_STAGE_PLAY);
             StageActual::Load();
             return 0;
         }
-        screenManager->Show("screen_ending");
+        screenManager->Show(SCREEN_ENDING);
     }
     GetReadyFlash->Update();
     return 0;

@@ -5,6 +5,7 @@
 #include "screens/screen_ctrl_config.h"
 #include "screens/screen_ending.h"
 #include "screens/screen_intro_load.h"
+#include "screens/screen_names.h"
 #include "screens/screen_pause.h"
 #include "screens/screen_stage_play.h"
 #include "screens/screen_stage_ready.h"
@@ -17,11 +18,15 @@ std::unique_ptr<BaseScreenClass> Make() {
 }
 
 const ScreenEntry kScreens[] = {
-    {"screen_stage_play", Make<ScreenStagePlay>},   {"screen_stage_ready", Make<ScreenStageReady>},
-    {"screen_titlescreen", Make<ScreenTitle>},      {"screen_ending", Make<ScreenEnding>},
-    {"screen_introload", Make<ScreenIntroLoad>},    {"screen_config", Make<ScreenConfig>},
-    {"screen_controls", Make<ScreenControls>},      {"screen_pause", Make<ScreenPause>},
-    {"screen_ctrl_config", Make<ScreenCtrlConfig>},
+    {SCREEN_STAGE_PLAY, Make<ScreenStagePlay>},
+    {SCREEN_STAGE_READY, Make<ScreenStageReady>},
+    {SCREEN_TITLE, Make<ScreenTitle>},
+    {SCREEN_ENDING, Make<ScreenEnding>},
+    {SCREEN_INTRO_LOAD, Make<ScreenIntroLoad>},
+    {SCREEN_CONFIG, Make<ScreenConfig>},
+    {SCREEN_CONTROLS, Make<ScreenControls>},
+    {SCREEN_PAUSE, Make<ScreenPause>},
+    {SCREEN_CTRL_CONFIG, Make<ScreenCtrlConfig>},
 };
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "engine/render2d.h"
 #include "engine/system.h"
 #include "engine/text.h"
+#include "toolkit/ui_gadget.h"
 
 std::unique_ptr<DisplayClass> display;
 
@@ -145,6 +146,19 @@ void DisplayClass::FullScreen(const std::string& title) {
     AppTitle(title);
     depth = 32;
 }
+
+namespace {
+// The gadget kit finds the mouse through the game's display.
+[[maybe_unused]] const bool kGadgetPointer = [] {
+    UIGadget::pointer = [](float& x, float& y) {
+        if (!display) return false;
+        x = display->MouseX();
+        y = display->MouseY();
+        return true;
+    };
+    return true;
+}();
+}  // namespace
 
 float DisplayClass::MouseX() {
     if (useVirtualRes && VirtualGfx::currentVG) return VirtualGfx::currentVG->VMouseX();

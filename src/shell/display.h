@@ -56,10 +56,13 @@ class VirtualGfx {
     static void SetVirtualGraphics(int width, int height, int monitorStretch);
     // Fits the current virtual screen again to the open display's present size.
     static void Refit(int monitorStretch);
-    // Mouse in virtual pixels, clamped to the visible screen.
+    // Mouse across, in virtual pixels, clamped to the visible screen.
     virtual float VMouseX();
+    // Mouse down, in virtual pixels, clamped to the visible screen.
     virtual float VMouseY();
+    // The virtual screen's width in virtual pixels (256).
     virtual int VirtualWidth() { return vwidth; }
+    // The virtual screen's height in virtual pixels (192).
     virtual int VirtualHeight() { return vheight; }
 };
 
@@ -77,23 +80,37 @@ class DisplayClass {
     TGraphics* gfx = nullptr;
 
     virtual ~DisplayClass() = default;
+    // Opens the display at gW x gH real pixels (the desktop's size when full screen) with a
+    // vW x vH virtual screen fitted into it; ends the program when it cannot be opened.
     virtual void SetGraphics(int gW, int gH, int vW, int vH, int stretch);
     // Opens the stored mode again (after the renderer changed).
     virtual void Refresh();
     // Fits the virtual screen again when the window's size changed since the last fit.
     virtual void FollowWindowSize();
+    // The refresh rate the next SetGraphics asks for, in hertz.
     virtual void RefreshRate(int rate) { hertz = rate; }
+    // The refresh rate asked for, in hertz.
     virtual int GetRefreshRate() { return hertz; }
+    // The next SetGraphics opens a window with this caption.
     virtual void Windowed(const std::string& title);
+    // The next SetGraphics opens full screen, the caption kept for the task list.
     virtual void FullScreen(const std::string& title);
+    // The mouse across: virtual pixels of the visible screen with the virtual screen on, else
+    // window pixels.
     virtual float MouseX();
+    // The mouse down, in the same units as MouseX.
     virtual float MouseY();
+    // The width layouts centre on: the virtual screen's (256) with it on, else the display's.
     virtual int Width();
+    // The height layouts centre on: 192 with the virtual screen on, else the display's.
     virtual int Height();
     // Drawing origin and clip rectangle in the coordinates of the visible virtual screen.
     virtual void SetOrigin(float x, float y);
+    // Clips the draws that follow to that rectangle of the visible virtual screen.
     virtual void SetViewport(float x, float y, float w, float h);
+    // The clip rectangle back to the whole visible virtual screen.
     virtual void ClearViewPort();
+    // The engine's built-in text at (x, y) of the visible virtual screen.
     virtual void DrawText(const std::string& text, float x, float y);
 };
 

@@ -24,9 +24,13 @@ class Image {
     static inline std::array<std::unique_ptr<AtlasTile>, 4> Borders;
     static inline std::unique_ptr<AtlasImage> Title;
 
-    // Reads the atlas into atlasFile, cuts every strip, creates gameFont and the title picture.
-    // Needs the display open.
+    // Reads the atlas into atlasFile, cuts every strip (the added ones too), creates gameFont
+    // and the title picture. Needs the display open.
     static void Load();
+    // Adds a strip for Load to cut into `slot` (and Reset to drop): the pictures of the enemy
+    // kinds, registered by their rows before start-up. A null slot adds nothing.
+    static void AddStrip(std::unique_ptr<AtlasTile>* slot, const char* region, int cell, int frames,
+                         int padding);
     // Drops every picture and the font again (tests).
     static void Reset();
 };

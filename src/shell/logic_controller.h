@@ -18,6 +18,7 @@ class TFixedRateLogicController {
     virtual ~TFixedRateLogicController() = default;
     // Needs a positive rate; anything else leaves the controller unchanged.
     virtual void Init(int ticksPerSecond);
+    // Starts counting ticks from now.
     virtual void Start();
     // After each logic tick.
     virtual void Update();

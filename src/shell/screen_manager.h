@@ -35,7 +35,9 @@ class ScreenClass {
     virtual void Add(const std::string& name, std::unique_ptr<BaseScreenClass> screen);
     // Finish on the old screen, Start on the new one. An unknown name keeps the current screen.
     virtual void Show(const std::string& name);
+    // One tick of the active screen.
     virtual void Update();
+    // Draws the active screen.
     virtual void Render();
     // The screen registered under a name, or null.
     BaseScreenClass* Find(const std::string& name) const;

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "shell/settings.h"
+#include "toolkit/menu_item.h"
+#include "toolkit/resets.h"
 
 namespace {
 
@@ -33,6 +35,14 @@ const SoundFile kSounds[] = {
     {&SFXState::MusicTitle, "music_title.ogg", SOUND_LOOP},
 };
 
+}  // namespace
+
+namespace {
+// Menus step and choose with the game's two interface sounds, and choose with the bound button.
+[[maybe_unused]] const bool kMenuContext = [] {
+    TMenuItem::context = {[] { SFX::Play(SFX::UI1); }, [] { SFX::Play(SFX::UI2); }, &cfgJoyAction};
+    return true;
+}();
 }  // namespace
 
 void SFX::Load() {
@@ -67,7 +77,7 @@ void SFX::StopLoading() {
 
 TSound* SFX::Track(int track) {
     switch (track) {
-        case -1:
+        case MUSIC_CHASE:
             return MusicChase.get();
         case 0:
             return MusicTrack1.get();
@@ -77,7 +87,7 @@ TSound* SFX::Track(int track) {
             return MusicTrack3.get();
         case 3:
             return MusicTrack4.get();
-        case 9:
+        case MUSIC_TITLE:
             return MusicTitle.get();
         default:
             return nullptr;
@@ -102,7 +112,9 @@ float SFX::MusicVolume(int step) {
 void SFX::PlayMusic(int track) {
     if (cfgMusic == 0) return;
     StopMusic();
-    const bool listed = track == -1 || (track >= 0 && track <= 3) || track == 9;
+    const bool listed = track == MUSIC_CHASE ||
+                        (track >= MUSIC_STAGE_FIRST && track <= MUSIC_STAGE_LAST) ||
+                        track == MUSIC_TITLE;
     if (listed) {
         // A track whose file did not load cues nothing and leaves no channel, so it stays
         // silent rather than bringing back a paused one.
@@ -137,3 +149,7 @@ void SFX::StopMusic() {
     StopChannel(MusicChannel.get());
     MusicChannel = nullptr;
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&SFX::Reset);
+}  // namespace

@@ -67,8 +67,15 @@ class SFX {
     // The loading jingle on LoadingChannel; nothing while cfgSound is 0.
     static void PlayLoading();
     static void StopLoading();
-    // Switches to a track: -1 chase, 0 to 3 the stage tracks, 9 the title music. A track that
-    // is already playing starts again from its beginning. Nothing while cfgMusic is 0.
+    // The music tracks PlayMusic takes: the chase, the four stage themes, the title music.
+    static constexpr int MUSIC_CHASE = -1;
+    static constexpr int MUSIC_STAGE_FIRST = 0;
+    static constexpr int MUSIC_STAGE_LAST = 3;
+    static constexpr int MUSIC_TITLE = 9;
+
+    // Switches to a track: MUSIC_CHASE, a stage theme (MUSIC_STAGE_FIRST to MUSIC_STAGE_LAST) or
+    // MUSIC_TITLE. A track that is already playing starts again from its beginning. Nothing while
+    // cfgMusic is 0.
     static void PlayMusic(int track);
     // Applies cfgMusic: 0 stops the music, 1 to 4 set its volume step and keep it playing (a
     // stopped track starts again from its beginning).

@@ -40,6 +40,7 @@ inline constexpr Padding BODY_BOX{3, 4, -2, 0};   // against gems, the coin and 
 namespace enemy {
 inline constexpr int SPAWN_POOF_DELAY = 500;        // ms before the cloud an enemy appears in
 inline constexpr int AFTER_SPAWN_POOF_DELAY = 500;  // ms the cloud lasts before it hurts
+inline constexpr int POOF_FRAME = 50;               // ms a frame of a cloud
 }  // namespace enemy
 
 // One kind of patrolling enemy: how fast its picture moves, how far its first frame is

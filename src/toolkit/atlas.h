@@ -21,10 +21,15 @@ class AtlasFileClass {
     // Reads the embedded description and page; ends the program when they cannot be read.
     // atlasPath is not used; fileName only names the file in the failure message.
     virtual void LoadFile(const std::string& atlasPath, const std::string& fileName, int filtered);
+    // The region's left edge on its page, in pixels; 0 for a name not in the table.
     virtual int GetEachImageX(const std::string& name);
+    // The region's top edge on its page, in pixels; 0 for a name not in the table.
     virtual int GetEachImageY(const std::string& name);
+    // The region's width in pixels; 0 for a name not in the table.
     virtual int GetEachImageWidth(const std::string& name);
+    // The region's height in pixels; 0 for a name not in the table.
     virtual int GetEachImageHeight(const std::string& name);
+    // The page the region lies on; null for a name not in the table.
     virtual TImage* GetEachImageSource(const std::string& name);
     // 0 when the region exists; otherwise the program ends with the missing region's name.
     virtual int GetEachImageExists(const std::string& name);
@@ -46,12 +51,18 @@ class AtlasImage {
     int padding = 0;
 
     virtual ~AtlasImage() = default;
+    // Takes the region's rectangle less `pad` on every side; ends the program for a name not in
+    // the table.
     virtual void LoadImage(const std::string& name, int pad);
     // Leaves the transform at no rotation and unit scale.
     virtual void Render(float x, float y, int rotation, float scaleX, float scaleY);
+    // Render stretched to width x height pixels.
     virtual void RenderSize(float x, float y, int width, int height, int rotation);
+    // Draws from the picture's centre instead of its top-left corner.
     virtual void MidHandle();
+    // The drawn width plus the padding once (as the game has always measured it).
     virtual int Width() { return srcWidth + padding; }
+    // The drawn height plus the padding once.
     virtual int Height() { return srcHeight + padding; }
 };
 
@@ -72,10 +83,15 @@ class AtlasTile {
                            int pad);
     // Ends the program for a frame outside 0 .. Count() - 1. Leaves the transform reset.
     virtual void Render(float x, float y, int frame, int rotation, float scaleX, float scaleY);
+    // Render stretched to width x height pixels.
     virtual void RenderSize(float x, float y, int frame, int width, int height, int rotation);
+    // Frames are drawn from their centre instead of their top-left corner.
     virtual void MidHandle() { midhandled = 1; }
+    // A frame's drawn width: the cell less twice the padding.
     virtual int Width() { return frameWidth; }
+    // A frame's drawn height: the cell less twice the padding.
     virtual int Height() { return frameHeight; }
+    // The frames cut.
     virtual int Count() { return frameCount; }
 
   private:

@@ -24,7 +24,9 @@ class TBitMapFont {
     virtual ~TBitMapFont() = default;
     // In the current style and colour; y is the top of the glyphs.
     virtual void Draw(const std::string& text, int x, int y, int align);
+    // The text's width in pixels in the current style.
     virtual int Width(const std::string& text);
+    // A line's height in pixels in the current style.
     virtual int Height();
     // Ends the program for a style outside 0..6.
     virtual void SetStyle(int style);

@@ -5,12 +5,18 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
-#include "shell/settings.h"
-#include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
+#include "toolkit/resets.h"
 #include "toolkit/shape.h"
 
 namespace {
+
+void PlayStep() {
+    if (TMenuItem::context.playStep) TMenuItem::context.playStep();
+}
+void PlayChoice() {
+    if (TMenuItem::context.playChoice) TMenuItem::context.playChoice();
+}
 
 // A stick pushed at least half way moves the menu, so a worn stick that no longer reaches its
 // end still works; it must come back under 0.3 of the way before the next push counts, so a
@@ -60,7 +66,7 @@ bool StickLeft() {
 // so with no joystick attached nothing past JoyCount is asked.
 int Direction(int key, bool (*stickThere)()) {
     if (KeyHit(key)) {
-        SFX::Play(SFX::UI1);
+        PlayStep();
         return 1;
     }
     if (JoyCount() == 0) return 0;
@@ -68,7 +74,7 @@ int Direction(int key, bool (*stickThere)()) {
     if (!stickThere()) return 0;
     TMenuItem::joyLatched = 1;
     FlushJoy(-1);
-    SFX::Play(SFX::UI1);
+    PlayStep();
     return 1;
 }
 
@@ -122,7 +128,7 @@ int TMenuItem::Left() {
 int TMenuItem::Press() {
     // The keys are fixed; only the joystick's action button follows the player's bindings.
     if (KeyHit(vk::SPACE) || KeyHit(vk::ENTER)) {
-        SFX::Play(SFX::UI2);
+        PlayChoice();
         return 1;
     }
     if (JoyCount() == 0) return 0;
@@ -131,10 +137,15 @@ int TMenuItem::Press() {
         FlushJoy(-1);
         return 1;
     }
-    if (JoyHit(cfgJoyAction, 0)) {
+    const TMenuContext& c = TMenuItem::context;
+    if (c.joyAction && JoyHit(*c.joyAction, 0)) {
         FlushJoy(-1);
-        SFX::Play(SFX::UI2);
+        PlayChoice();
         return 1;
     }
     return 0;
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&TMenuItem::Reset);
+}  // namespace

@@ -6,6 +6,15 @@
 #include <memory>
 #include <string>
 
+// What menus take from the game around them: the sound of a step, the sound of a choice, and the
+// pad button bound to choosing. The game's sound manager fills it in; empty, menus are silent and
+// only button 0 chooses.
+struct TMenuContext {
+    void (*playStep)() = nullptr;
+    void (*playChoice)() = nullptr;
+    const int* joyAction = nullptr;
+};
+
 class TMenuItem {
   public:
     // Horizontal centre and top of the label, virtual pixels.
@@ -21,6 +30,8 @@ class TMenuItem {
     // 1 once a joystick direction has been taken, until Update sees the stick centred: holding
     // the stick moves the selection once. Shared by every menu and kept across screens.
     static inline int joyLatched = 0;
+    // Set once by the game; Reset leaves it.
+    static inline TMenuContext context;
 
     virtual ~TMenuItem() = default;
 

@@ -6,7 +6,6 @@
 #include "engine/input.h"
 #include "engine/render2d.h"
 #include "engine/text.h"
-#include "shell/display.h"
 #include "toolkit/anim.h"
 #include "toolkit/bitmap_font.h"
 #include "toolkit/shape.h"
@@ -58,8 +57,9 @@ void Fill(int fx, int fy, int fw, int fh) {
 }
 
 int MouseAlong(bool vertical) {
-    if (!display) return 0;
-    return Int(vertical ? display->MouseY() : display->MouseX());
+    float mx = 0, my = 0;
+    if (!UIGadget::pointer || !UIGadget::pointer(mx, my)) return 0;
+    return Int(vertical ? my : mx);
 }
 
 }  // namespace
@@ -119,8 +119,8 @@ std::unique_ptr<UICheckBox> UIGadget::UICreateCheckBox(int x, int y, int width, 
 }
 
 int UIGadget::MouseOver() {
-    if (!display) return 0;
-    const float mx = display->MouseX(), my = display->MouseY();
+    float mx = 0, my = 0;
+    if (!pointer || !pointer(mx, my)) return 0;
     return float(x) < mx && mx < float(x + width) && float(y) < my && my < float(y + height);
 }
 

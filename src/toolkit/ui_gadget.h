@@ -44,6 +44,9 @@ class UIGadget {
     static inline int nextId = 0;
     // The gadget that owns the mouse or keyboard, 0 when none does.
     static inline int ownerId = 0;
+    // Where the mouse points on the virtual screen: false when nothing can say (no display).
+    // The game's display fills it in; unset, the gadgets see no mouse.
+    static inline bool (*pointer)(float& x, float& y) = nullptr;
 
     UIGadget() = default;
     UIGadget(const UIGadget&) = delete;
@@ -71,25 +74,45 @@ class UIGadget {
     virtual int MouseOver();
     // One tick of input; 1 when the gadget has something to report (see each kind).
     virtual int Update() { return 0; }
+    // Draws the gadget, unless hidden; ends with white.
     virtual void Render() {}
+    // Neither drawn nor answering; lets go of the mouse or keyboard.
     virtual void Hide();
+    // Drawn and answering again.
     virtual void Show();
+    // Answers input again.
     virtual void Enable();
+    // Drawn greyed and answering nothing; lets go of the mouse or keyboard.
     virtual void Disable();
+    // The caption.
     virtual std::string GetLabel() { return label; }
+    // A new caption; the size stays.
     virtual void SetLabel(const std::string& text) { label = text; }
+    // Each of these sets the drawing colour to one of the kit's fixed greys: white,
     virtual void ResetColor();
+    // the face (100),
     virtual void SetColorBase();
+    // the shadow (55),
     virtual void SetColorShadow();
+    // the light edge (190),
     virtual void SetColorHighlight();
+    // text on the face (225),
     virtual void SetTextColor();
+    // text on a light ground (25),
     virtual void SetAltTextColor();
+    // and greyed text (120).
     virtual void SetAltTextColor2();
+    // The value as text: a text box's text, a check box's "0" or "1", a slider's position.
     virtual std::string GetValue() { return value; }
+    // Sets the value from text (a check box reads it as a number, a slider keeps to its range).
     virtual void SetValue(const std::string& text) { value = text; }
+    // A check box's 0 or 1; what a kind keeps there otherwise.
     virtual int GetState() { return state; }
+    // Sets the state (a check box takes any non-zero as 1).
     virtual void SetState(int newState) { state = newState; }
+    // A slider's largest position; nothing for other kinds.
     virtual void SetRange(int) {}
+    // A slider's largest position; 0 for other kinds.
     virtual int GetRange() { return 0; }
 
     // Drops any press, drag or edit in progress and the ownership with it.

@@ -6,13 +6,7 @@
 #include "shell/sfx.h"
 #include "world/stage_actual.h"
 
-namespace {
-constexpr int kSparkleMin = 2000;
-constexpr int kSparkleMax = 9000;
-// Where a collected gem heads: just above the middle of the field's top edge, half a gem left.
-constexpr float kFlightX = 88;
-constexpr float kFlightY = -8;
-}  // namespace
+using namespace tuning::gem;
 
 std::unique_ptr<TGem> TGem::Add(int x, int y, const std::string& key, int color) {
     auto gem = std::make_unique<TGem>();
@@ -21,10 +15,10 @@ std::unique_ptr<TGem> TGem::Add(int x, int y, const std::string& key, int color)
     gem->Key = key;
     gem->Color = color;
     gem->HitBox = CreateHitBox(Int(gem->X), Int(gem->Y), 16, 16);
-    gem->HitBox->Padding(3, 3, -3, -3);
-    gem->Anim = CreateAnim({0, 1, 2, 3, 0}, 50);
+    gem->HitBox->Padding(BOX.left, BOX.top, BOX.right, BOX.bottom);
+    gem->Anim = CreateAnim({0, 1, 2, 3, 0}, FRAME);
     gem->Anim->Restart(0);
-    gem->AnimWaitDelay = GameMilliSecs() + Rand(kSparkleMin, kSparkleMax);
+    gem->AnimWaitDelay = GameMilliSecs() + Rand(SPARKLE_MIN, SPARKLE_MAX);
     return gem;
 }
 
@@ -35,14 +29,14 @@ void TGem::Render() {
 void TGem::Update() {
     if (Got == 0) {
         if (GameMilliSecs() > AnimWaitDelay) {
-            AnimWaitDelay = GameMilliSecs() + Rand(kSparkleMin, kSparkleMax);
+            AnimWaitDelay = GameMilliSecs() + Rand(SPARKLE_MIN, SPARKLE_MAX);
             Anim->Restart(1);
         }
         Anim->Update();
         return;
     }
-    if (Y > kFlightY) {
-        Speed += 0.03f;
+    if (Y > FLIGHT_Y) {
+        Speed += FLIGHT_ACCELERATION;
         X += Directionx * Speed;
         Y += Directiony * Speed;
         Anim->Update();
@@ -56,7 +50,7 @@ void TGem::Update() {
 void TGem::Collected() {
     if (Got == 1) return;
     Got = 1;
-    Angle = float(ATan2(kFlightY - Y, kFlightX - X));
+    Angle = float(ATan2(FLIGHT_Y - Y, FLIGHT_X - X));
     Directionx = float(Cos(Angle));
     Directiony = float(Sin(Angle));
     SFX::Play(SFX::GemCollect);

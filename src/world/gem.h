@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/tuning.h"
 #include "toolkit/anim.h"
 #include "toolkit/hitbox.h"
 
@@ -22,7 +23,7 @@ class TGem {
     float Angle = 0;
     float Directionx = 0;
     float Directiony = 0;
-    float Speed = 2.0f;
+    float Speed = tuning::gem::FLIGHT_SPEED;
 
     virtual ~TGem() = default;
     // A gem of colour 0..5 resting in grid cell (x, y), stored by the caller under key.

@@ -3,6 +3,7 @@
 #include "engine/text.h"
 #include "shell/image.h"
 #include "shell/sfx.h"
+#include "shell/tuning.h"
 #include "world/stage_actual.h"
 
 std::unique_ptr<TGoldCoin> TGoldCoin::Add(int x, int y) {
@@ -10,8 +11,9 @@ std::unique_ptr<TGoldCoin> TGoldCoin::Add(int x, int y) {
     coin->X = float(x) * 16;
     coin->Y = float(y) * 16;
     coin->HitBox = CreateHitBox(Int(coin->X), Int(coin->Y), 16, 16);
-    coin->HitBox->Padding(2, 2, -2, 0);
-    coin->Anim = CreateAnim({0, 1, 2, 3}, 100);
+    const tuning::Padding& box = tuning::coin::BOX;
+    coin->HitBox->Padding(box.left, box.top, box.right, box.bottom);
+    coin->Anim = CreateAnim({0, 1, 2, 3}, tuning::coin::FRAME);
     coin->Hidden = 1;
     return coin;
 }
@@ -34,8 +36,8 @@ void TGoldCoin::Update() {
     if (HitPlatform(y) && stop == 0) {
         Y = float(y);
         // Back up with two thirds of the speed; too slow to leave the tile means at rest.
-        YVelocity = -(YVelocity / 1.5f);
-        if (YVelocity > -0.1f) stop = 1;
+        YVelocity = -(YVelocity / tuning::coin::BOUNCE_DIVISOR);
+        if (YVelocity > -tuning::coin::REST_SPEED) stop = 1;
         SFX::Play(SFX::CoinBounce);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "shell/tuning.h"
 #include "toolkit/anim.h"
 #include "toolkit/hitbox.h"
 
@@ -14,8 +15,8 @@ class TGoldCoin {
     std::unique_ptr<TAnim> Anim;
     std::unique_ptr<THitBox> HitBox;
     float YVelocity = 0;
-    float Gravity = 0.05f;
-    float MaxFallVelocity = 4.0f;
+    float Gravity = tuning::coin::GRAVITY;
+    float MaxFallVelocity = tuning::coin::MAX_FALL_VELOCITY;
     int Got = 0;
     int Hidden = 0;
     int stop = 0;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <climits>
+#include <cstdio>
 
-#include "actors/death_block.h"
 #include "actors/enemy_kinds.h"
 #include "actors/player.h"
 #include "engine/text.h"
@@ -13,6 +13,7 @@
 #include "shell/settings.h"
 #include "shell/sfx.h"
 #include "toolkit/bitmap_font.h"
+#include "toolkit/resets.h"
 #include "world/stage_store.h"
 
 namespace {
@@ -116,14 +117,17 @@ void StageActual::AddEntity(const std::vector<std::string>& f) {
     const std::string& key = PieceOr(f, 3);
     if (type >= 0 && type <= 5) {
         Gems[key] = TGem::Add(x, y, key, type);
-    } else if (type >= 12 && type <= 16) {
-        Enemies.push_back(TDeathBlock::Add(x, y, type));
-    } else if (PatrolFactory make = PatrolFactoryFor(type)) {
-        Enemies.push_back(
-            make(x, y, SpeedField(PieceOr(f, 5)), ToInt(PieceOr(f, 6)), ToInt(PieceOr(f, 7))));
+    } else if (const EnemyKind* kind = EnemyKindOf(type)) {
+        Enemies.push_back(kind->make(
+            {x, y, type, SpeedField(PieceOr(f, 5)), ToInt(PieceOr(f, 6)), ToInt(PieceOr(f, 7))}));
     } else if (type == 36) {
         // The coin waits one row above the field; the record's row is not used.
         GoldCoin = TGoldCoin::Add(x, -1);
+    } else if (state_.UnknownTypesNamed.insert(type).second) {
+        std::fprintf(stderr,
+                     "Stage %d holds an entity of type %d, which the game does not know: "
+                     "it is left out.\n",
+                     StageNumber, type);
     }
 }
 
@@ -279,3 +283,7 @@ void StageActual::PlayThemeMusic() {
 void StageActual::Reset() {
     state_ = StageActualState{};
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&StageActual::Reset);
+}  // namespace

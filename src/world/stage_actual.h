@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct StageActualState {
     // Gems that left the table during the stage's walk over it; they are freed once the walk is
     // over, so no gem is destroyed while its own Update runs.
     std::vector<std::unique_ptr<TGem>> GemsGone;
+    // Entity types of the stage file that matched nothing, each named once on stderr.
+    std::set<int> UnknownTypesNamed;
 };
 
 class StageActual {

@@ -2,7 +2,6 @@
 
 #include "engine/render2d.h"
 #include "shell/display.h"
-#include "shell/screen_manager.h"
 #include "shell/sfx.h"
 #include "toolkit/shape.h"
 #include "world/stage_actual.h"
@@ -13,6 +12,7 @@ void TStageCurtins::Begin(float from, float to, int running) {
     Width = CreateTween(tweenLinear.get(), from, to, Speed);
     Width->Start();
     Action = running;
+    closed_ = false;
 }
 
 bool TStageCurtins::Finished() const {
@@ -37,7 +37,7 @@ void TStageCurtins::Update() {
             Begin(0, half, RUNNING_CLOSE);
             break;
         case RUNNING_CLOSE:
-            if (Finished()) screenManager->Show("screen_stage_ready");
+            closed_ = Finished();
             break;
         case RUNNING_OPEN:
             if (Finished()) Opened();

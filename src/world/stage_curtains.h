@@ -1,10 +1,11 @@
 #pragma once
 // The two black curtains that open every stage and close it again. While they move the stage
-// stands still; when they have opened the enemies appear and the stage music starts, and when
-// they have closed the stage-ready screen follows.
+// stands still; when they have opened the enemies appear and the stage music starts. When they
+// have closed they say so, and the screen that shows the stage decides what follows.
 
 #include <memory>
 
+#include "shell/tuning.h"
 #include "toolkit/tween.h"
 
 class TStageCurtins {
@@ -20,19 +21,23 @@ class TStageCurtins {
     // Width of each curtain over time; null until the first opening or closing.
     std::unique_ptr<Tween> Width;
     // Milliseconds for one opening or closing.
-    int Speed = 500;
+    int Speed = tuning::curtains::SPEED;
 
     // Takes the virtual screen's height.
     TStageCurtins();
     virtual ~TStageCurtins() = default;
     // Both curtains, unless idle; in screen coordinates, over everything.
     virtual void Render();
-    // Advances the opening or closing and acts at its end.
+    // Advances the opening or closing; at the end of an opening the enemies appear and the music
+    // starts.
     virtual void Update();
+    // True from the first Update that finds a closing over (until the next opening or closing).
+    virtual bool HaveClosed() const { return closed_ && Action == RUNNING_CLOSE; }
     // Fully closed at once; Action is left as it is.
     virtual void ForceClosed();
 
   private:
+    bool closed_ = false;
     void Begin(float from, float to, int running);
     void Opened();
     // The running tween has ended (or, set by hand without one, there is none).

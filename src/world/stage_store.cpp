@@ -2,6 +2,7 @@
 
 #include "engine/stream.h"
 #include "engine/text.h"
+#include "toolkit/resets.h"
 
 namespace {
 constexpr const char* kStageFile = "incbin::../assets/stage.dat";
@@ -27,3 +28,7 @@ const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t i
     static const std::string empty;
     return index < pieces.size() ? pieces[index] : empty;
 }
+
+namespace {
+[[maybe_unused]] const bool kResetRegistered = RegisterReset(&StageStore::Reset);
+}  // namespace

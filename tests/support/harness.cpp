@@ -11,7 +11,6 @@
 #include "engine/random.h"
 #include "engine/render2d.h"
 #include "engine/stream.h"
-#include "shell/game.h"
 #include "shell/image.h"
 #include "shell/screen_manager.h"
 #include "shell/sfx.h"
@@ -19,6 +18,7 @@
 #include "support/fake_input.h"
 #include "toolkit/anim.h"
 #include "toolkit/bitmap_font.h"
+#include "top/game.h"
 #include "world/stage_actual.h"
 
 namespace {

@@ -6,8 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "actors/bat.h"
+#include "actors/bones.h"
+#include "actors/crab.h"
 #include "actors/death_block.h"
 #include "actors/patrol_enemy.h"
+#include "actors/spider.h"
 #include "search.h"
 #include "stage_run.h"
 

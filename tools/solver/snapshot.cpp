@@ -2,8 +2,7 @@
 
 #include <stdexcept>
 
-#include "actors/death_block.h"
-#include "actors/patrol_enemy.h"
+#include "actors/enemy_kinds.h"
 #include "engine/random.h"
 #include "support/manual_clock.h"
 #include "toolkit/tween.h"
@@ -14,63 +13,15 @@ std::unique_ptr<T> Copy(const std::unique_ptr<T>& p) {
     return p ? std::make_unique<T>(*p) : nullptr;
 }
 
-std::unique_ptr<TEnemyPoof> CopyPoof(const std::unique_ptr<TEnemyPoof>& p) {
-    if (!p) return nullptr;
-    auto c = std::make_unique<TEnemyPoof>();
-    c->X = p->X;
-    c->Y = p->Y;
-    c->Anim = Copy(p->Anim);
-    c->DelayTime = p->DelayTime;
-    return c;
-}
-
-void CopyEnemyFields(const TEnemy& from, TEnemy& to) {
-    to.X = from.X;
-    to.Y = from.Y;
-    to.Speed = from.Speed;
-    to.Img = from.Img;
-    to.Anim = Copy(from.Anim);
-    to.Frame = from.Frame;
-    to.Faceing = from.Faceing;
-    to.HitBox = Copy(from.HitBox);
-    to.PointA = from.PointA;
-    to.PointB = from.PointB;
-    to.SpawnDelay = from.SpawnDelay;
-    to.Hidden = from.Hidden;
-    to.SpawnPoof = CopyPoof(from.SpawnPoof);
-    to.DefeatPoof = CopyPoof(from.DefeatPoof);
+// Enemies copy themselves whole (their parts are DeepPtrs); the registry knows each kind's class.
+std::unique_ptr<TEnemy> CopyEnemy(const TEnemy& e) {
+    const EnemyKind* kind = EnemyKindOf(e);
+    if (!kind) throw std::logic_error("an enemy no kind of the registry makes");
+    return kind->clone(e);
 }
 
 std::unique_ptr<TChaseSkull> CopySkull(const std::unique_ptr<TChaseSkull>& s) {
-    if (!s) return nullptr;
-    auto c = std::make_unique<TChaseSkull>();
-    CopyEnemyFields(*s, *c);
-    c->Angle = s->Angle;
-    c->Acel = s->Acel;
-    c->TurnSpeed = s->TurnSpeed;
-    c->FlashTime = Copy(s->FlashTime);
-    return c;
-}
-
-std::unique_ptr<TEnemy> CopyEnemy(const TEnemy& e) {
-    std::unique_ptr<TEnemy> c;
-    if (auto* spider = dynamic_cast<const TSpider*>(&e)) {
-        auto s = std::make_unique<TSpider>();
-        s->WebAnchorPoint = spider->WebAnchorPoint;
-        c = std::move(s);
-    } else if (dynamic_cast<const TCrab*>(&e)) {
-        c = std::make_unique<TCrab>();
-    } else if (dynamic_cast<const TBat*>(&e)) {
-        c = std::make_unique<TBat>();
-    } else if (dynamic_cast<const TBones*>(&e)) {
-        c = std::make_unique<TBones>();
-    } else if (dynamic_cast<const TDeathBlock*>(&e)) {
-        c = std::make_unique<TDeathBlock>();
-    } else {
-        throw std::logic_error("an enemy kind the snapshot does not know");
-    }
-    CopyEnemyFields(e, *c);
-    return c;
+    return s ? std::make_unique<TChaseSkull>(*s) : nullptr;
 }
 
 std::unique_ptr<TGem> CopyGem(const TGem& g) {

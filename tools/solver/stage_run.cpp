@@ -1,7 +1,7 @@
 #include "stage_run.h"
 
 #include "engine/input.h"
-#include "shell/game.h"
+#include "top/game.h"
 
 namespace {
 // A 60 Hz frame in whole milliseconds: 1000 / 60 spread as 16, 17, 17.

@@ -13,8 +13,25 @@ const std::map<std::string, int> kFamilies = {
     {"brick", 0}, {"stone", 12}, {"earth", 24}, {"metal", 36}, {"ice", 48}};
 // Scenery frames 60..71 by grid character.
 constexpr const char* kSceneryChars = ",fmvctwbyip*";
-const std::map<std::string, int> kEnemyTypes = {
-    {"bat", 24}, {"bones", 25}, {"spider", 26}, {"crab", 27}};
+// The game's registry of enemy kinds: the patrolling ones are named in designs by their row's
+// name, and written with their row's type and axis.
+struct PatrolKindRow {
+    int type;
+    char axis;
+};
+#define ENEMY_KIND(name, first, last, Class, picture, region, frames, axis) {#name, {first, axis}},
+const std::map<std::string, PatrolKindRow> kAllKinds = {
+#include "actors/enemy_kinds.def"
+};
+#undef ENEMY_KIND
+
+std::map<std::string, PatrolKindRow> PatrolKinds() {
+    std::map<std::string, PatrolKindRow> patrols;
+    for (const auto& [name, row] : kAllKinds)
+        if (row.axis != 0) patrols[name] = row;
+    return patrols;
+}
+const std::map<std::string, PatrolKindRow> kEnemyTypes = PatrolKinds();
 const std::map<char, int> kThings = {{'0', 0},  {'1', 1},  {'2', 2},  {'3', 3},
                                      {'4', 4},  {'5', 5},  {'M', 12}, {'^', 13},
                                      {'V', 14}, {'<', 15}, {'>', 16}, {'$', 36}};
@@ -62,7 +79,8 @@ void Enemy(const Reader& r, StageDesign& d, std::istringstream& words) {
         r.Fail("an enemy is named by one lower-case letter");
     auto type = kEnemyTypes.find(kind);
     if (type == kEnemyTypes.end()) r.Fail("unknown enemy kind " + kind);
-    d.enemies[letter[0]] = {type->second, speed, ToNumber(r, before), ToNumber(r, after)};
+    d.enemies[letter[0]] = {type->second.type, speed, ToNumber(r, before), ToNumber(r, after),
+                            type->second.axis};
 }
 
 void MapRow(const Reader& r, StageDesign& d, const std::string& row) {
@@ -114,8 +132,7 @@ std::string ThingRecord(const StageDesign& d, int x, int y) {
     const char c = d.thingRows[std::size_t(y)][std::size_t(x)];
     const std::string at = std::to_string(x) + "," + std::to_string(y) + ",";
     if (auto e = d.enemies.find(c); e != d.enemies.end()) {
-        const char* axis = e->second.type == 26 ? "v" : "h";
-        return at + std::to_string(e->second.type) + "," + Key(x, y) + "," + axis + "," +
+        return at + std::to_string(e->second.type) + "," + Key(x, y) + "," + e->second.axis + "," +
                e->second.speed + "," + std::to_string(e->second.before) + "," +
                std::to_string(e->second.after) + "/";
     }

@@ -18,6 +18,7 @@ struct EnemyDef {
     std::string speed;
     int before = 0;
     int after = 0;
+    char axis = 'h';  // 'v' for a kind that climbs its column
 };
 
 struct StageDesign {

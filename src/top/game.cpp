@@ -1,7 +1,5 @@
-#include "shell/game.h"
+#include "top/game.h"
 
-#include "actors/enemy.h"
-#include "actors/player.h"
 #include "engine/audio.h"
 #include "engine/gl_driver.h"
 #include "engine/input.h"
@@ -9,9 +7,8 @@
 #include "engine/stream.h"
 #include "engine/system.h"
 #include "engine/timing.h"
-#include "screens/screen_ctrl_config.h"
+#include "screens/screen_names.h"
 #include "screens/screen_table.h"
-#include "screens/screen_title.h"
 #include "shell/display.h"
 #include "shell/embedded_assets.h"
 #include "shell/image.h"
@@ -22,19 +19,12 @@
 #include "toolkit/anim.h"
 #include "toolkit/atlas.h"
 #include "toolkit/bitmap_font.h"
-#include "toolkit/menu_item.h"
+#include "toolkit/resets.h"
 #include "toolkit/tween.h"
-#include "world/stage_actual.h"
-#include "world/stage_store.h"
 
 std::unique_ptr<GameClass> game;
 
 namespace {
-constexpr int kVirtualWidth = 256;
-constexpr int kVirtualHeight = 192;
-// The window is 4 x 256 by 4 x 192 = 1024 x 768 wherever it fits.
-constexpr int kWindowScale = 4;
-
 // Class-level data of every game class, in declaration order. Every sound is decoded here,
 // before the display opens.
 void InitClassData() {
@@ -63,19 +53,9 @@ void SelectRenderer(int /*key*/) {
 }
 }  // namespace
 
-std::string RendererLabel() {
-    TRender2DDriver* d = GetGraphicsDriver();
-    if (!d) return "";
-    const std::string name = d->Name();
-    if (name == "OpenGL") return "GL";
-    if (name == "Direct3D 9") return "DX9";
-    if (name == "Direct3D 7") return "DX7";
-    return "";
-}
-
 void GameClass::Begin() {
     for (const ScreenEntry& screen : GameScreens()) screenManager->Add(screen.name, screen.make());
-    screenManager->Show("screen_introload");
+    screenManager->Show(SCREEN_INTRO_LOAD);
 }
 
 void GameClass::Update() {
@@ -121,24 +101,6 @@ void GameClass::ScanLines() {
     SetColor(255, 255, 255);
 }
 
-void OpenDisplayFromSettings() {
-    if (cfgFullscreen == 0) {
-        display->FullScreen(gameTitle);
-        display->SetGraphics(DesktopWidth(), DesktopHeight(), kVirtualWidth, kVirtualHeight, 0);
-        HideMouse();
-    } else {
-        display->Windowed(gameTitle);
-        // 4x where the desktop has room for it, smaller on a small screen with a panel.
-        int usableW = 0, usableH = 0;
-        UsableDesktopSize(usableW, usableH);
-        const int scale =
-            WindowScaleFor(usableW, usableH, kVirtualWidth, kVirtualHeight, kWindowScale);
-        display->SetGraphics(kVirtualWidth * scale, kVirtualHeight * scale, kVirtualWidth,
-                             kVirtualHeight, 0);
-        ShowMouse();
-    }
-}
-
 void Startup(const StartupOptions& options) {
     RegisterEmbeddedAssets();
     InitClassData();
@@ -172,16 +134,10 @@ void MainLoop() {
 void ShutdownGame() {
     EndGraphics();
     screenManager.reset();
-    StageActual::Reset();
-    StageStore::Reset();
-    Player::Reset();
-    TitleSpider::Reset();
-    ScreenCtrlConfig::Reset();
-    TEnemyPoof::poofSoundPlayed = 0;
-    TMenuItem::Reset();
-    Image::Reset();
+    // Every singleton registered its own reset (the stage, the store, the player, the image
+    // registry, the sound manager, the menus, the title's spider, the control configuration...).
+    ResetSingletons();
     atlasFile.reset();
-    SFX::Reset();
     ShutdownAudio();
     game.reset();
     logicController.reset();

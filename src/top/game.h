@@ -1,12 +1,13 @@
 #pragma once
-// Start-up, the frame loop and the game-wide objects it creates.
+// The top of the game: start-up, the frame loop and shutdown, above every screen. It makes the
+// game-wide objects, registers the screens and shows the first one.
 
 #include <memory>
 #include <string>
 
-class TRender2DDriver;
+#include "shell/game_window.h"
 
-inline std::string gameTitle = "Kestrune";
+class TRender2DDriver;
 
 // Milliseconds the loop rests in place of a frame while the window is minimised or hidden.
 constexpr int HIDDEN_FRAME_MS = 50;
@@ -39,11 +40,5 @@ void Startup(const StartupOptions& options = {});
 // One pass of the main loop: update, render, and the close request.
 void RunFrame();
 [[noreturn]] void MainLoop();
-
-// Opens the display the settings ask for: the 1024 x 768 window (smaller where the desktop has no
-// room for it) for 1 and any value other than 0 and 1, full screen at the desktop size for 0.
-void OpenDisplayFromSettings();
-// "GL", "DX9" or "DX7" for the renderer in use; empty for any other.
-std::string RendererLabel();
 // Destroys the game-wide objects again (tests).
 void ShutdownGame();
