@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "engine/audio.h"
 #include "engine/audio_sample.h"
@@ -18,16 +17,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Wait(std::chrono::milliseconds ms) {
-    std::this_thread::sleep_for(ms);
+// The tests drive OpenAL's loopback mixer: sound moves on only when they mix, by exactly as much
+// as they ask, however busy the machine is.
+void Mix(std::chrono::milliseconds ms) {
+    MixOpenAL(int(ms.count()));
 }
 
-// Polls until the channel stops playing, for at most limit.
+// Mixes until the channel stops playing, for at most limit of sound.
 bool EndsWithin(TChannel& channel, std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (channel.Playing()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        Wait(5ms);
+    for (auto mixed = 0ms; channel.Playing(); mixed += 5ms) {
+        if (mixed > limit) return false;
+        Mix(5ms);
     }
     return true;
 }
@@ -112,6 +112,7 @@ TEST(AudioSample, DiscardingDecodeCountsTheBytesAFullDecodeHolds) {
 class AudioOpenAL : public ::testing::Test {
   protected:
     void SetUp() override {
+        UseOpenALLoopback(kWaveHertz);
         SetAudioDriver(CreateOpenALDriver());
         ASSERT_EQ(AudioDriver().Name(), "OpenAL")
             << "no OpenAL device opened; run with ALSOFT_DRIVERS=null as CTest does";
@@ -124,6 +125,7 @@ class AudioOpenAL : public ::testing::Test {
         tone_.reset();
         blip_.reset();
         ShutdownAudio();
+        UseOpenALLoopback(0);
         ClearIncbins();
     }
     std::unique_ptr<TSound> tone_;
@@ -134,7 +136,7 @@ TEST_F(AudioOpenAL, CuedChannelWaitsForResume) {
     auto channel = CueSound(tone_.get());
     ASSERT_NE(channel, nullptr);
     EXPECT_FALSE(channel->Playing());
-    Wait(100ms);
+    Mix(100ms);
     EXPECT_FALSE(channel->Playing());
     SetChannelVolume(channel.get(), 0.36f);
     ResumeChannel(channel.get());
@@ -148,7 +150,7 @@ TEST_F(AudioOpenAL, PauseHoldsAndResumeContinuesButStopIsFinal) {
     PauseChannel(channel.get());
     EXPECT_FALSE(channel->Playing());
     // Held for longer than the whole sound: it must still be there to continue.
-    Wait(600ms);
+    Mix(600ms);
     ResumeChannel(channel.get());
     EXPECT_TRUE(channel->Playing());
     StopChannel(channel.get());
@@ -162,7 +164,7 @@ TEST_F(AudioOpenAL, OnlyTheLoopFlagRepeats) {
     auto looped = LoadSound(AudioFixture("blip.ogg"), SOUND_LOOP);
     auto loop = PlaySound(looped.get());
     EXPECT_TRUE(EndsWithin(*once, 1s));
-    Wait(100ms);
+    Mix(100ms);
     EXPECT_TRUE(loop->Playing());
     // A finished channel does not come back by resuming.
     ResumeChannel(once.get());
@@ -212,7 +214,7 @@ TEST_F(AudioOpenAL, FinishedEffectsGiveTheirSourcesBack) {
     for (int batch = 0; batch < 30; ++batch) {
         for (int i = 0; i < 100; ++i)
             if (!PlaySound(blip_.get())->Playing()) ++silent;
-        Wait(80ms);
+        Mix(80ms);
     }
     EXPECT_EQ(silent, 0);
 }
@@ -234,7 +236,7 @@ TEST_F(AudioOpenAL, WithEverySourceBusyANewChannelIsSilentNotBroken) {
     EXPECT_FALSE(held.back()->Playing());
     // Dropped, they play to their end and then hand their sources back.
     held.clear();
-    Wait(700ms);
+    Mix(700ms);
     EXPECT_TRUE(PlaySound(tone_.get())->Playing());
 }
 

@@ -597,6 +597,38 @@ class QuietStderr {
 };
 }  // namespace
 
+// The loopback device's rate while the tests drive the mixer; 0 for the real output.
+int& LoopbackHertz() {
+    static int hertz = 0;
+    return hertz;
+}
+
+using LoopbackOpenFn = ALCdevice*(ALC_APIENTRY*)(const ALCchar*);
+using RenderSamplesFn = void(ALC_APIENTRY*)(ALCdevice*, ALCvoid*, ALCsizei);
+
+// The output device: the named or default one, or the loopback device the tests drive.
+ALCdevice* OpenOutput(const std::string& name) {
+    if (LoopbackHertz() <= 0) return alcOpenDevice(name.empty() ? nullptr : name.c_str());
+    auto open =
+        reinterpret_cast<LoopbackOpenFn>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    return open ? open(nullptr) : nullptr;
+}
+
+// Context attributes: the limiter where there is one, and a loopback device's output format.
+std::vector<ALCint> ContextAttributes(ALCdevice* device) {
+    std::vector<ALCint> attributes;
+    // Three loud effects at once must not clip: OpenAL Soft's limiter, where it has one, pulls
+    // the mix under full scale instead.
+    if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE)
+        attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    if (LoopbackHertz() > 0)
+        attributes.insert(attributes.end(),
+                          {ALC_FORMAT_CHANNELS_SOFT, ALC_MONO_SOFT, ALC_FORMAT_TYPE_SOFT,
+                           ALC_SHORT_SOFT, ALC_FREQUENCY, LoopbackHertz()});
+    attributes.push_back(0);
+    return attributes;
+}
+
 // Once a second: often enough that sound is back soon after its device, rare enough that a
 // device that will not open costs nothing.
 constexpr int RETRY_MILLISECONDS = 1000;
@@ -608,13 +640,9 @@ bool TOpenALDriver::Open() {
         return false;
     }
     QuietStderr quiet;
-    ALCdevice* device = alcOpenDevice(device_.empty() ? nullptr : device_.c_str());
+    ALCdevice* device = OpenOutput(device_);
     if (!device) return false;
-    // Three loud effects at once must not clip: OpenAL Soft's limiter, where it has one, pulls
-    // the mix under full scale instead.
-    const ALCint limiter[] = {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE, 0};
-    const bool canLimit = alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE;
-    ALCcontext* context = alcCreateContext(device, canLimit ? limiter : nullptr);
+    ALCcontext* context = alcCreateContext(device, ContextAttributes(device).data());
     if (!context || !alcMakeContextCurrent(context)) {
         if (context) alcDestroyContext(context);
         alcCloseDevice(device);
@@ -703,6 +731,21 @@ void TOpenALDriver::Return() {
 }
 
 }  // namespace
+
+void UseOpenALLoopback(int hertz) {
+    LoopbackHertz() = hertz > 0 ? hertz : 0;
+}
+
+std::vector<std::int16_t> MixOpenAL(int milliseconds) {
+    ALCcontext* context = alcGetCurrentContext();
+    ALCdevice* device = context ? alcGetContextsDevice(context) : nullptr;
+    auto render =
+        reinterpret_cast<RenderSamplesFn>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
+    if (!device || !render || LoopbackHertz() <= 0 || milliseconds <= 0) return {};
+    std::vector<std::int16_t> pcm(std::size_t(std::int64_t{LoopbackHertz()} * milliseconds / 1000));
+    render(device, pcm.data(), ALCsizei(pcm.size()));
+    return pcm;
+}
 
 OpenALFaults& OpenALTestFaults() {
     static OpenALFaults faults;

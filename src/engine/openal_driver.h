@@ -28,6 +28,15 @@ struct OpenALFaults {
 // The faults the next device calls will meet, and the count of opens (tests).
 OpenALFaults& OpenALTestFaults();
 
+// A mixer the tests drive instead of a sound card: with a rate set, the driver opens OpenAL Soft's
+// loopback device (mono, 16-bit, at that rate), which mixes only when MixOpenAL asks, so a test
+// moves the sound on by exact amounts instead of sleeping. 0 (the start value) is the real
+// output. Takes effect when the driver next opens a device.
+void UseOpenALLoopback(int hertz);
+// Mixes the next `milliseconds` of output on the open loopback device and returns the samples;
+// empty when no loopback device is open.
+std::vector<std::int16_t> MixOpenAL(int milliseconds);
+
 // Reads back the PCM an OpenAL sound holds, to prove what was decoded into it. False for another
 // driver's sound, after its device closed, or when the device cannot hand buffers back.
 bool ReadOpenALSound(const TSound& sound, std::vector<std::int16_t>& pcm, int& hertz, int& format);

@@ -1,9 +1,8 @@
 #pragma once
-// Helpers for audio tests: the small Ogg files in tests/data, and OpenAL writing its mix to a
-// wave file so tests can check what would have come out of the speakers.
+// Helpers for audio tests: the small Ogg files in tests/data, and OpenAL mixing on a loopback
+// device so tests can check what would have come out of the speakers.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,14 +12,22 @@
 std::string AudioFixture(const std::string& name);
 std::vector<std::uint8_t> ReadAudioFixture(const std::string& name);
 
-// The rate of the captured mix (mono, 16-bit).
+// The rate of the loopback mix (mono, 16-bit).
 constexpr int kWaveHertz = 22050;
 
-// Runs body with OpenAL mixing into a wave file instead of a device, then shuts the audio down
-// and returns the mix. OpenAL reads its configuration once per process, so this only works in
-// a process that has made no audio call yet: run it in a death-test child (threadsafe style).
-// Empty when the wave output did not open.
-std::vector<std::int16_t> CaptureWaveOutput(const std::function<void()>& body);
+// OpenAL mixing on its loopback device (mono, kWaveHertz) for the life of the object, driven by
+// the test: sound moves on only in MixFor, by exactly that much, and `pcm` keeps all of it. Works
+// in any process, with no configuration file.
+class LoopbackMix {
+  public:
+    LoopbackMix();
+    ~LoopbackMix();
+    LoopbackMix(const LoopbackMix&) = delete;
+    LoopbackMix& operator=(const LoopbackMix&) = delete;
+    // Mixes the next ms milliseconds onto pcm; false when no loopback device is open.
+    bool MixFor(int ms);
+    std::vector<std::int16_t> pcm;
+};
 
 // The loudest sample of each window of windowMs milliseconds.
 std::vector<int> WindowPeaks(const std::vector<std::int16_t>& pcm, int windowMs = 10);
