@@ -9,7 +9,5 @@ const TPatrolKind kBat{&Image::Bat, {0, 1, 2, 3, 2, 1}, tuning::bat::KIND, true,
 TBat::TBat() : TPatrolEnemy(kBat) {}
 
 std::unique_ptr<TBat> TBat::Add(int tileX, int tileY, float speed, int left, int right) {
-    auto bat = std::make_unique<TBat>();
-    bat->Place(tileX, tileY, speed, left, right);
-    return bat;
+    return Placed<TBat>(tileX, tileY, speed, left, right);
 }

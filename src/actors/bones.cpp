@@ -11,7 +11,5 @@ const TPatrolKind kBones{&Image::Bones, {0, 1, 2, 3}, tuning::bones::KIND, false
 TBones::TBones() : TPatrolEnemy(kBones) {}
 
 std::unique_ptr<TBones> TBones::Add(int tileX, int tileY, float speed, int left, int right) {
-    auto bones = std::make_unique<TBones>();
-    bones->Place(tileX, tileY, speed, left, right);
-    return bones;
+    return Placed<TBones>(tileX, tileY, speed, left, right);
 }

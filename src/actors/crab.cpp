@@ -9,7 +9,5 @@ const TPatrolKind kCrab{&Image::Crab, {0, 1, 2, 1}, tuning::crab::KIND, true, TE
 TCrab::TCrab() : TPatrolEnemy(kCrab) {}
 
 std::unique_ptr<TCrab> TCrab::Add(int tileX, int tileY, float speed, int left, int right) {
-    auto crab = std::make_unique<TCrab>();
-    crab->Place(tileX, tileY, speed, left, right);
-    return crab;
+    return Placed<TCrab>(tileX, tileY, speed, left, right);
 }

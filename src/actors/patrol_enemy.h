@@ -37,6 +37,13 @@ class TPatrolEnemy : public TEnemy {
     // Position, bounds `before` and `after` tiles either side, animation at a random step, hit
     // box, facing from the sign of the speed; hidden until spawned.
     void Place(int tileX, int tileY, float speed, int before, int after);
+    // A new enemy of a patrolling kind, placed: what each kind's Add does.
+    template <class Kind>
+    static std::unique_ptr<Kind> Placed(int tileX, int tileY, float speed, int before, int after) {
+        auto enemy = std::make_unique<Kind>();
+        enemy->Place(tileX, tileY, speed, before, after);
+        return enemy;
+    }
 
   private:
     const TPatrolKind& kind_;
