@@ -96,6 +96,7 @@ TEST_F(EnemyTest, EveryKindIsMadeFromItsRecordAndCopiedWhole) {
         EXPECT_FLOAT_EQ(copy->HitBox->LeftSide(), enemy->HitBox->LeftSide());
     }
     EXPECT_EQ(EnemyKindOf(6), nullptr);
+    EXPECT_EQ(EnemyKindOf(24)->clone(*EnemyKindOf(27)->make({1, 1, 27, 1, 1, 1})), nullptr);
     EXPECT_EQ(EnemyKindOf(*TChaseSkull::Add(0, -1)), nullptr);  // made by the stage, not a row
     // A patrolling enemy's clouds are copied too, not shared.
     auto crab = EnemyKindOf(27)->make({1, 1, 27, 1, 1, 1});

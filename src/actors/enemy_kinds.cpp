@@ -25,6 +25,7 @@ std::unique_ptr<TEnemy> Make(const EnemyRecord& r) {
 
 template <class Kind>
 std::unique_ptr<TEnemy> Clone(const TEnemy& enemy) {
+    if (typeid(enemy) != typeid(Kind)) return nullptr;
     return std::make_unique<Kind>(static_cast<const Kind&>(enemy));
 }
 

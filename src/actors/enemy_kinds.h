@@ -22,7 +22,7 @@ struct EnemyKind {
     int firstType, lastType;
     // A new enemy of this kind from its record.
     std::unique_ptr<TEnemy> (*make)(const EnemyRecord& record);
-    // A whole copy of an enemy of this kind (the solver's snapshots).
+    // A whole copy of an enemy of this kind (the solver's snapshots); null for any other enemy.
     std::unique_ptr<TEnemy> (*clone)(const TEnemy& enemy);
     const std::type_info& type;
     char axis;  // 'h', 'v', or 0 for a fixed kind
