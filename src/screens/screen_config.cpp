@@ -13,7 +13,6 @@
 #include "toolkit/bitmap_font.h"
 
 namespace {
-constexpr int kLines = 5;
 constexpr int kExit = 4;
 }  // namespace
 

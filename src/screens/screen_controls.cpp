@@ -10,7 +10,6 @@
 #include "toolkit/bitmap_font.h"
 
 namespace {
-constexpr int kLines = 3;
 constexpr int kJoystick = 1;
 constexpr int kExit = 2;
 }  // namespace

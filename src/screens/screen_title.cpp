@@ -12,7 +12,6 @@
 #include "world/stage_actual.h"
 
 namespace {
-constexpr int kItems = 4;
 constexpr int kMenuY = 140;
 }  // namespace
 
