@@ -1,7 +1,7 @@
 // The player in the running game, on small stages written for each case: the walk-in against
 // the curtains and the countdown, the twins that make a wall in the last column stand at both
-// edges, dying with its sound and lives, and the controls. His movement itself is tested on the
-// plain step in player_step_test.cpp.
+// edges, and dying with its sound and lives. His controls are tested on the input tables alone,
+// and his movement on the plain step in player_step_test.cpp; neither starts the game.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "shell/settings.h"
 #include "support/fake_input.h"
 #include "support/harness.h"
+#include "support/manual_clock.h"
 #include "support/stage_helpers.h"
 #include "toolkit/anim.h"
 #include "world/stage_actual.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr int kKeyD = 68;
 constexpr int kKeyA = 65;
 
-class PlayerTest : public ::testing::Test {
+class PlayerOnAStage : public ::testing::Test {
   protected:
     void Play(const std::string& line, const std::map<std::string, int>& settings = {}) {
         h.reset();
@@ -39,7 +40,7 @@ class PlayerTest : public ::testing::Test {
     std::unique_ptr<Harness> h;
 };
 
-TEST_F(PlayerTest, WalksInFromTheLeftInThirtyNineTicksThrowingInputAway) {
+TEST_F(PlayerOnAStage, WalksInFromTheLeftInThirtyNineTicksThrowingInputAway) {
     Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
     Frames([] { return StageActual::Curtains->Action != TStageCurtins::OPEN; });
     EXPECT_FLOAT_EQ(Player::X, -16);
@@ -57,7 +58,7 @@ TEST_F(PlayerTest, WalksInFromTheLeftInThirtyNineTicksThrowingInputAway) {
     EXPECT_NEAR(Player::X, 16.5f, 1e-3);
 }
 
-TEST_F(PlayerTest, AWallInTheLastColumnStandsAtBothEdges) {
+TEST_F(PlayerOnAStage, AWallInTheLastColumnStandsAtBothEdges) {
     Play(StageLine(Floor(9) + Tile(11, 8), Gem(9, 2) + Coin(2)));
     h->RunUntilPlaying();
     Player::X = 2;
@@ -67,7 +68,7 @@ TEST_F(PlayerTest, AWallInTheLastColumnStandsAtBothEdges) {
     EXPECT_TRUE(StageActual::Tiles.count("908"));
 }
 
-TEST_F(PlayerTest, AnEnemyTouchFreezesTheFieldThenHeFloatsUpAndLosesALife) {
+TEST_F(PlayerOnAStage, AnEnemyTouchFreezesTheFieldThenHeFloatsUpAndLosesALife) {
     Play(StageLine(Floor(9), Gem(9, 2) + Block(4, 8, 12) + Coin(2)));
     h->RunUntilPlaying();
     h->Press(kKeyD);
@@ -91,7 +92,7 @@ TEST_F(PlayerTest, AnEnemyTouchFreezesTheFieldThenHeFloatsUpAndLosesALife) {
     EXPECT_TRUE(h->SoundsPlayed().empty());  // the die sound plays once
 }
 
-TEST_F(PlayerTest, ThreeLivesMeanTheFourthDeathEndsTheGame) {
+TEST_F(PlayerOnAStage, ThreeLivesMeanTheFourthDeathEndsTheGame) {
     // A mine where the walk-in ends: every life ends on it.
     Play(StageLine(Floor(9), Gem(9, 2) + Block(1, 8, 12) + Coin(2)));
     const int states[] = {StageActual::STATE_LOST, StageActual::STATE_LOST, StageActual::STATE_LOST,
@@ -106,18 +107,31 @@ TEST_F(PlayerTest, ThreeLivesMeanTheFourthDeathEndsTheGame) {
     EXPECT_EQ(h->ActiveScreen(), "screen_titlescreen");
 }
 
-TEST_F(PlayerTest, KeysOfTheBindingsAndTheFixedKeysMoveAndJump) {
-    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
+// The controls alone: the input tables and the bindings, without a game around them.
+class PlayerControlsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetInput();
+        DefaultConfig();
+    }
+    void TearDown() override {
+        DetachAllJoysticks();
+        ResetInput();
+        ResetConfig();
+    }
+    ManualClock clock_{5000};
+};
+
+TEST_F(PlayerControlsTest, KeysOfTheBindingsAndTheFixedKeysMoveAndJump) {
     for (int key : {int(vk::RIGHT), kKeyD}) {
-        h->Press(key);
+        PostInputEvent({InputEvent::KEY_DOWN, key});
         EXPECT_EQ(Player::Control_Right(), 1) << key;
-        h->Release(key);
+        PostInputEvent({InputEvent::KEY_UP, key});
     }
     for (int key : {int(vk::LEFT), kKeyA}) {
-        h->Press(key);
+        PostInputEvent({InputEvent::KEY_DOWN, key});
         EXPECT_EQ(Player::Control_Left(), 1) << key;
-        h->Release(key);
+        PostInputEvent({InputEvent::KEY_UP, key});
     }
     // Space and enter always jump; up only when the jump is bound to the up arrow's code.
     for (int key : {int(vk::SPACE), int(vk::ENTER)}) {
@@ -140,9 +154,7 @@ TEST_F(PlayerTest, KeysOfTheBindingsAndTheFixedKeysMoveAndJump) {
     EXPECT_EQ(Player::Control_Left(), 0);
 }
 
-TEST_F(PlayerTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
-    Play(StageLine(Floor(9), Gem(9, 2) + Coin(2)));
-    h->RunUntilPlaying();
+TEST_F(PlayerControlsTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
     FakeJoystick& pad = AttachFakeJoystick();
     struct Case {
         float x, hat;
@@ -156,7 +168,7 @@ TEST_F(PlayerTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
     for (const Case& c : cases) {
         pad.axes[0] = c.x;
         pad.hat = c.hat;
-        h->clock.Advance(3);  // past the 2 ms between samples
+        clock_.Advance(3);  // past the 2 ms between samples
         EXPECT_EQ(Player::Control_Right(), c.right) << c.x << " " << c.hat;
         EXPECT_EQ(Player::Control_Left(), c.left) << c.x << " " << c.hat;
     }
@@ -164,7 +176,7 @@ TEST_F(PlayerTest, TheStickAndTheHatMoveHimAndTheActionButtonJumps) {
     pad.axes[0] = 0;
     cfgJoyAction = 2;
     pad.Hold(2);
-    h->clock.Advance(3);
+    clock_.Advance(3);
     EXPECT_EQ(Player::Control_Action(), 1);
     EXPECT_EQ(Player::Control_Action(), 0);
 }
