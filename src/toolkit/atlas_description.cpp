@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "engine/text.h"
+
 namespace {
 
 std::string WithoutSpaces(std::string text) {
@@ -14,21 +16,10 @@ bool Blank(const std::string& line) {
 }
 
 // "12" or "-3" exactly, within the int range.
-bool ReadInt(const std::string& text, int& value) {
+bool ReadExactInt(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     auto [stop, failure] = std::from_chars(text.data(), end, value);
     return failure == std::errc() && stop == end && !text.empty();
-}
-
-std::vector<std::string> Pieces(const std::string& text) {
-    std::vector<std::string> pieces(1);
-    for (char c : text) {
-        if (c == ',')
-            pieces.emplace_back();
-        else
-            pieces.back().push_back(c);
-    }
-    return pieces;
 }
 
 // Walks the lines once, front to back; the first line it cannot take ends the walk.
@@ -76,7 +67,7 @@ class Cursor {
         std::vector<std::string> values;
         if (!Peek(key, count, values)) return false;
         for (std::size_t i = 0; i < count; ++i)
-            if (!ReadInt(values[i], out[i]) || (naturals && out[i] < 0))
+            if (!ReadExactInt(values[i], out[i]) || (naturals && out[i] < 0))
                 return Fail(Expected(key, count, naturals ? " whole numbers" : " numbers"));
         ++at_;
         return true;
@@ -102,7 +93,7 @@ class Cursor {
         const std::string head = std::string(key) + ":";
         const std::string expected = Expected(key, count, count == 1 ? " value" : " values");
         if (!Has(key)) return Fail(expected);
-        values = Pieces(Current().substr(head.size()));
+        values = Split(Current().substr(head.size()), ",");
         if (values.size() != count) return Fail(expected);
         for (const std::string& v : values)
             if (v.empty()) return Fail(expected);
