@@ -7,7 +7,8 @@ packages=(
   libsdl2-dev libx11-dev libepoxy-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev zlib1g-dev libopenal-dev libvorbis-dev libogg-dev
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool pulseaudio pulseaudio-utils sox imagemagick clang-format clang libclang-rt-14-dev
+  xvfb xauth xdotool pulseaudio pulseaudio-utils pipewire wireplumber pipewire-pulse dbus-daemon
+  sox imagemagick clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream file
 )
 

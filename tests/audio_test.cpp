@@ -2,16 +2,20 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "engine/audio.h"
 #include "engine/audio_sample.h"
 #include "engine/openal_driver.h"
+#include "engine/sound_output.h"
 #include "engine/stream.h"
 #include "support/audio_recording_driver.h"
 #include "support/audio_wave.h"
-#include "support/manual_clock.h"
 
 namespace {
 
@@ -320,8 +324,21 @@ TEST_F(AudioOpenAL, LoadSoundsMatchesLoadSoundSampleForSample) {
     }
 }
 
-TEST(AudioDrivers, NullStandsInWhenNoDeviceOpens) {
-    SetAudioDriver(CreateOpenALDriver("Kestrune: no such device"));
+// A driver whose output never starts, as OpenAL without its mixer would be.
+class TRefusingDriver final : public TAudioDriver {
+  public:
+    std::string Name() const override { return "Refusing"; }
+    bool Startup() override { return false; }
+    void Shutdown() override {}
+    std::unique_ptr<TSound> CreateSound(const TAudioSample&, int) override { return nullptr; }
+    using TAudioDriver::CreateSound;
+    std::shared_ptr<TChannel> AllocChannel() override { return nullptr; }
+};
+
+TEST(AudioDrivers, NullStandsInWhenADriverCannotStart) {
+    testing::internal::CaptureStderr();
+    SetAudioDriver(std::make_unique<TRefusingDriver>());
+    testing::internal::GetCapturedStderr();
     EXPECT_EQ(AudioDriver().Name(), "Null");
     // Still decodes, so a broken file still shows up as a null sound.
     auto sound = LoadSound(AudioFixture("tone.ogg"));
@@ -330,129 +347,195 @@ TEST(AudioDrivers, NullStandsInWhenNoDeviceOpens) {
     auto channel = CueSound(sound.get());
     ASSERT_NE(channel, nullptr);
     ResumeChannel(channel.get());
-    SetChannelVolume(channel.get(), 0.5f);
     EXPECT_FALSE(channel->Playing());
     EXPECT_EQ(PlaySound(sound.get(), channel), channel);
-    SetAudioDriver(nullptr);
-    EXPECT_EQ(AudioDriver().Name(), "Null");
     ShutdownAudio();
 }
 
-[[noreturn]] void PickOnFirstUse(const char* backends, const std::string& driver) {
-    setenv("ALSOFT_DRIVERS", backends, 1);
-    auto sound = LoadSound(AudioFixture("tone.ogg"));
-    auto channel = PlaySound(sound.get());
-    const std::string name = AudioDriver().Name();
-    std::fprintf(stderr, "picked %s\n", name.c_str());
-    ExitChild(name == driver && sound && channel);
-}
-
-// OpenAL reads its driver list once per process, so the first-use choice is made in a fresh one.
-void ExpectFirstUsePicks(const char* backends, const char* driver) {
-    EXPECT_EXIT(PickOnFirstUse(backends, driver), ::testing::ExitedWithCode(0), "picked");
-}
-
-TEST(AudioDrivers, FirstUsePicksOpenALWhenADeviceOpens) {
-    ExpectFirstUsePicks("null", "OpenAL");
-}
-
-TEST(AudioDrivers, FirstUseWithoutADeviceWaitsSilentlyForOne) {
-    ExpectFirstUsePicks("kestrune-no-such-backend", "OpenAL");
-}
-
-// A device going and coming back, played by injected faults on OpenAL Soft's null output.
-class AudioDeviceLoss : public ::testing::Test {
-  protected:
-    void SetUp() override { OpenALTestFaults() = {}; }
-    void TearDown() override {
-        ShutdownAudio();
-        OpenALTestFaults() = {};
-    }
-    // One second on, and the once-a-frame update seen by the driver a few times.
-    void Second() {
-        clock.Advance(1000);
-        for (int i = 0; i < 3; ++i) UpdateAudio();
-    }
-    static std::vector<std::int16_t> Pcm(const TSound& sound) {
-        std::vector<std::int16_t> pcm;
-        int hertz = 0, format = 0;
-        ReadOpenALSound(sound, pcm, hertz, format);
+// An output the test controls: it opens or refuses, goes away, and pulls the mix when told to.
+struct FakeOutputState {
+    bool refuse = false;
+    bool alive = true;
+    int opens = 0;
+    TMixPull pull;
+    // The next ms of the mix, as the device would play it; empty while it is not open.
+    std::vector<std::int16_t> Play(int ms) {
+        if (!pull) return {};
+        std::vector<std::int16_t> pcm(std::size_t(48 * ms * 2));
+        pull(pcm.data(), 48 * ms);
         return pcm;
     }
-    ManualClock clock;
 };
 
-TEST_F(AudioDeviceLoss, TheOutputComesBackWithEverySoundAndTheMusicGoesOn) {
-    SetAudioDriver(CreateOpenALDriver());
-    auto music = LoadSound(AudioFixture("tone.ogg"), SOUND_LOOP);
-    auto effect = LoadSound(AudioFixture("blip.ogg"));
-    const std::vector<std::int16_t> musicPcm = Pcm(*music);
-    ASSERT_FALSE(musicPcm.empty());
-    auto channel = PlaySound(music.get());
-    SetChannelVolume(channel.get(), 0.5f);
-    auto blip = PlaySound(effect.get());
-    ASSERT_TRUE(channel->Playing());
-    // The output goes; two attempts to open it again fail.
-    OpenALTestFaults().disconnect = true;
-    OpenALTestFaults().refuseOpens = 2;
-    testing::internal::CaptureStderr();
-    Second();
-    EXPECT_FALSE(channel->Playing());
-    const int opens = OpenALTestFaults().opens;
-    clock.Advance(500);
-    for (int i = 0; i < 30; ++i) UpdateAudio();  // half a second of frames: no attempt
-    EXPECT_EQ(OpenALTestFaults().opens, opens);
-    Second();
-    Second();
-    EXPECT_EQ(OpenALTestFaults().opens, opens + 2);  // one attempt a second, each refused
-    // Sounds made while there is no device are kept for the next one.
-    auto late = LoadSound(AudioFixture("chord.ogg"));
-    ASSERT_NE(late, nullptr);
-    OpenALTestFaults().disconnect = false;
-    Second();
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("Sound output lost"), std::string::npos) << said;
-    EXPECT_NE(said.find("Sound output is back"), std::string::npos) << said;
-    // The music plays again, from the same PCM; the effect that was cut off does not come back.
-    EXPECT_TRUE(channel->Playing());
-    EXPECT_FALSE(blip->Playing());
-    StopChannel(channel.get());  // a buffer in use cannot be read back
-    EXPECT_EQ(Pcm(*music), musicPcm);
-    EXPECT_TRUE(PlaySound(late.get())->Playing());
-    EXPECT_TRUE(PlaySound(effect.get())->Playing());
+class FakeOutput final : public TOutputDevice {
+  public:
+    explicit FakeOutput(std::shared_ptr<FakeOutputState> state) : state_(std::move(state)) {}
+    bool Open(int, int, TMixPull pull) override {
+        ++state_->opens;
+        if (state_->refuse) return false;
+        state_->alive = true;
+        state_->pull = std::move(pull);
+        return true;
+    }
+    bool Alive() override { return state_->alive; }
+    void Close() override { state_->pull = nullptr; }
+    std::string Why() const override { return "refused by the test"; }
+    std::string Name() const override { return "the test's output"; }
+
+  private:
+    std::shared_ptr<FakeOutputState> state_;
+};
+
+// The largest difference between two runs of samples of the same length; a huge one otherwise.
+int Farthest(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b) {
+    if (a.size() != b.size()) return 1 << 20;
+    int most = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
 }
 
-TEST_F(AudioDeviceLoss, MusicPausedOrStoppedMeanwhileStaysSoAndAGameStartedWithoutSoundGetsIt) {
-    OpenALTestFaults().refuseOpens = 1;
+bool Loud(const std::vector<std::int16_t>& pcm) {
+    return std::any_of(pcm.begin(), pcm.end(), [](std::int16_t v) { return std::abs(v) > 1000; });
+}
+
+// The mixer stays while its output goes and comes back: the keeper is stepped by hand, the frames
+// the device would play are pulled by hand.
+class AudioOutputLoss : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetAudioDriver(CreateOpenALDriver(std::make_unique<FakeOutput>(device_)));
+        ASSERT_EQ(AudioDriver().Name(), "OpenAL");
+        music_ = LoadSound(AudioFixture("chord.ogg"), SOUND_LOOP);
+        blip_ = LoadSound(AudioFixture("blip.ogg"));
+        ASSERT_TRUE(music_ && blip_);
+    }
+    void TearDown() override { ShutdownAudio(); }
+    // The keeper's look at time ms, then the game's frame.
+    void At(std::int64_t ms) {
+        OpenALOutput()->Step(ms);
+        UpdateAudio();
+    }
+    std::shared_ptr<FakeOutputState> device_ = std::make_shared<FakeOutputState>();
+    std::unique_ptr<TSound> music_;
+    std::unique_ptr<TSound> blip_;
+};
+
+TEST_F(AudioOutputLoss, TheMusicGoesOnFromItsPlaceAndEffectsOfTheSilenceAreDropped) {
+    // What an output that never goes away plays: 300 ms, then the next 300 ms.
+    At(0);
+    auto reference = PlaySound(music_.get());
+    SetChannelVolume(reference.get(), 0.5f);
+    device_->Play(300);
+    const std::vector<std::int16_t> next = device_->Play(300);
+    StopChannel(reference.get());
+
+    auto music = PlaySound(music_.get());
+    SetChannelVolume(music.get(), 0.5f);
+    EXPECT_TRUE(Loud(device_->Play(300)));
+    auto cutOff = PlaySound(blip_.get());
     testing::internal::CaptureStderr();
-    SetAudioDriver(CreateOpenALDriver());
-    EXPECT_EQ(AudioDriver().Name(), "OpenAL");
-    auto music = LoadSound(AudioFixture("tone.ogg"), SOUND_LOOP);
-    auto title = PlaySound(music.get());
-    auto other = PlaySound(music.get());
-    auto paused = PlaySound(music.get());
-    EXPECT_FALSE(title->Playing());
-    StopChannel(other.get());
-    PauseChannel(paused.get());
-    Second();
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(title->Playing());
-    EXPECT_FALSE(other->Playing());
-    EXPECT_FALSE(paused->Playing());
-    ResumeChannel(paused.get());
-    EXPECT_TRUE(paused->Playing());
-    // Lost while paused: it comes back paused.
-    PauseChannel(paused.get());
-    OpenALTestFaults().disconnect = true;
+    device_->alive = false;
+    device_->refuse = true;
+    At(100);  // lost, and one attempt at once, refused
+    EXPECT_EQ(OpenALOutput()->Now(), TSoundOutput::State::Silent);
+    EXPECT_FALSE(cutOff->Playing());
+    EXPECT_FALSE(PlaySound(blip_.get())->Playing());
+    EXPECT_TRUE(music->Playing());
+    At(600);  // not due yet
+    EXPECT_EQ(device_->opens, 2);
+    At(1100);
+    EXPECT_EQ(device_->opens, 3);
+    device_->refuse = false;
+    At(2100);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(OpenALOutput()->Now(), TSoundOutput::State::Heard);
+    // One line each way, however many attempts came between.
+    EXPECT_EQ(said,
+              "Sound output lost: playing silently and looking for it every second.\n"
+              "Sound output is back, through the test's output.\n");
+    // The same frames, but for the dither of the 16-bit mix.
+    EXPECT_LE(Farthest(device_->Play(300), next), 2);
+    EXPECT_TRUE(PlaySound(blip_.get())->Playing());
+}
+
+TEST_F(AudioOutputLoss, PausedMusicStaysPausedAndAGameStartedWithoutAnOutputFindsOneLater) {
+    device_->refuse = true;
     testing::internal::CaptureStderr();
-    Second();
-    OpenALTestFaults().disconnect = false;
-    Second();
+    auto music = PlaySound(music_.get());
+    At(0);
+    EXPECT_EQ(OpenALOutput()->Now(), TSoundOutput::State::Silent);
+    PauseChannel(music.get());
+    device_->refuse = false;
+    At(1000);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("No sound output yet (refused by the test)", 0), 0u) << said;
+    EXPECT_NE(said.find("Sound output found, through the test's output."), std::string::npos);
+    EXPECT_FALSE(Loud(device_->Play(200)));
+    ResumeChannel(music.get());
+    EXPECT_TRUE(Loud(device_->Play(200)));
+}
+
+// A device whose Open hangs until the test lets it go, as with a sound server that never
+// answers.
+class HangingOutput final : public TOutputDevice {
+  public:
+    explicit HangingOutput(std::shared_ptr<std::atomic<bool>> release)
+        : release_(std::move(release)) {}
+    bool Open(int, int, TMixPull) override {
+        while (!*release_) std::this_thread::sleep_for(5ms);
+        return false;
+    }
+    bool Alive() override { return false; }
+    void Close() override {}
+    std::string Why() const override { return "never answered"; }
+    std::string Name() const override { return "hanging"; }
+
+  private:
+    std::shared_ptr<std::atomic<bool>> release_;
+};
+
+TEST(SoundOutput, AKeeperStuckInAnAttemptNeitherHoldsAFrameNorTheGameUp) {
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    testing::internal::CaptureStderr();
+    const auto before = std::chrono::steady_clock::now();
+    {
+        TSoundOutput output(std::make_unique<HangingOutput>(release), 48000, 2,
+                            [](std::int16_t*, int) {});
+        output.Start();
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(output.Now(), TSoundOutput::State::Trying);
+    }
+    // Generous: a hang would be for as long as the device never answers.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    *release = true;
+    std::this_thread::sleep_for(50ms);  // the keeper left behind finishes on its own
     testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(paused->Playing());
-    ResumeChannel(paused.get());
-    EXPECT_TRUE(paused->Playing());
-    EXPECT_TRUE(title->Playing());
+}
+
+// SDL's real audio, with an audio system that does not exist and then with SDL's dummy output.
+TEST(SoundOutput, ThePlatformOutputSaysWhyItIsSilentAndIsFoundOnceThereIsOne) {
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = was ? was : "";
+    setenv("SDL_AUDIODRIVER", "kestrune-no-such-audio", 1);
+    int pulls = 0;
+    testing::internal::CaptureStderr();
+    {
+        TSoundOutput output(CreatePlatformOutputDevice(), 48000, 2,
+                            [&pulls](std::int16_t*, int) { ++pulls; });
+        output.Step(0);
+        EXPECT_EQ(output.Now(), TSoundOutput::State::Silent);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        output.Step(1000);
+        EXPECT_EQ(output.Now(), TSoundOutput::State::Heard);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("No sound output yet ("), std::string::npos) << said;
+    EXPECT_NE(said.find("kestrune-no-such-audio"), std::string::npos) << said;
+    EXPECT_NE(said.find("Sound output found, through dummy."), std::string::npos) << said;
+    if (was)
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(AudioDrivers, LoadSoundsHandsDecodedPcmToAnyDriver) {

@@ -124,7 +124,7 @@ void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
         static bool told = false;
         if (driver && !told) {
             told = true;
-            std::fprintf(stderr, "No sound device could be opened: playing without sound.\n");
+            std::fprintf(stderr, "The sound mixer could not start: playing without sound.\n");
         }
         driver = CreateNullAudioDriver();
         driver->Startup();

@@ -1,8 +1,6 @@
 #include "engine/openal_driver.h"
-#include <fcntl.h>
-#include <unistd.h>
-#include <cstdio>
-#include <cstdlib>
+
+#include <stdlib.h>
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -14,7 +12,6 @@
 #include <unordered_set>
 
 #include "engine/audio_sample.h"
-#include "engine/timing.h"
 
 namespace {
 
@@ -26,16 +23,24 @@ using BufferStorageFn = void(AL_APIENTRY*)(ALuint, ALenum, const ALvoid*, ALsize
                                            ALbitsSOFT);
 using MapBufferFn = void*(AL_APIENTRY*)(ALuint, ALsizei, ALsizei, ALbitsSOFT);
 using UnmapBufferFn = void(AL_APIENTRY*)(ALuint);
+using LoopbackOpenFn = ALCdevice*(ALC_APIENTRY*)(const ALCchar*);
+using RenderSamplesFn = void(ALC_APIENTRY*)(ALCdevice*, ALCvoid*, ALCsizei);
 constexpr ALbitsSOFT kMapRead = 0x1;
 constexpr ALbitsSOFT kMapWrite = 0x2;
 
+// The mix the desktop hears: stereo at the rate desktop sound servers run at, so that most of
+// them take it as it is.
+constexpr int kOutputHertz = 48000;
+constexpr int kOutputChannels = 2;
+
 class TOpenALChannel;
 
-// One open device with its context, and every AL object made on it. Sounds and channels hold it
-// weakly: once the driver shuts down they find it gone and do nothing.
+// The mixer with its context, and every AL object made on it. Sounds and channels hold it weakly:
+// once the driver shuts down they find it gone and do nothing.
 struct TALCore {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
+    RenderSamplesFn render = nullptr;
     BufferStorageFn bufferStorage = nullptr;
     MapBufferFn mapBuffer = nullptr;
     UnmapBufferFn unmapBuffer = nullptr;
@@ -46,6 +51,9 @@ struct TALCore {
     // end; once nobody else holds a channel and it is not playing, it can never be heard again
     // and its source goes back to the pool.
     std::vector<std::shared_ptr<TOpenALChannel>> live;
+    // Set while nothing hears the mix: effects are dropped instead of piling up for the output's
+    // return, while the music waits in its place.
+    bool dropEffects = false;
 
     ~TALCore() { Close(); }
     bool Open() const { return device != nullptr; }
@@ -55,23 +63,15 @@ struct TALCore {
     void ReleaseSource(ALuint source) { freeSources.push_back(source); }
     void Keep(const std::shared_ptr<TOpenALChannel>& channel);
     void Sweep();
+    void DropEffects();
     void Close();
 };
 
-struct TALBuffer;
-
-// What outlives a device: every buffer and every channel waiting to be heard again. A lost
-// output closes the core; when a device opens again its buffers are rebuilt from the PCM kept
-// here and the looping sounds (the music) start again.
-struct TALHome {
-    // The open device, or null while there is none.
-    std::shared_ptr<TALCore> core;
-    std::vector<std::weak_ptr<TALBuffer>> buffers;
-    std::vector<std::weak_ptr<TOpenALChannel>> waiting;
-
-    // The core while it is open, else null.
-    TALCore* Live() const { return core && core->Open() ? core.get() : nullptr; }
-};
+// The core while it is open, else null.
+TALCore* LiveCore(const std::weak_ptr<TALCore>& weak) {
+    auto core = weak.lock();
+    return core && core->Open() ? core.get() : nullptr;
+}
 
 ALenum AlFormat(int format) {
     return format == TAudioSample::SF_STEREO16LE ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
@@ -88,108 +88,65 @@ long long PcmBytes(int frames, int format) {
 }
 
 // Owns one AL buffer; sounds and the channels playing them share it, so it is deleted only when
-// no source has it attached. Its PCM is kept here while no device holds it (and always when the
-// device cannot hand buffers back), so a device that comes back gets the same sound.
+// no source has it attached.
 struct TALBuffer {
-    TALBuffer(std::weak_ptr<TALHome> owner, int frameCount, int rate, int sampleFormat)
-        : home(std::move(owner)), frames(frameCount), hertz(rate), format(sampleFormat) {}
-    ~TALBuffer() { Drop(); }
+    TALBuffer(std::weak_ptr<TALCore> owner, int frameCount, int rate, int sampleFormat)
+        : core(std::move(owner)), frames(frameCount), hertz(rate), format(sampleFormat) {}
+    ~TALBuffer() {
+        TALCore* live = LiveCore(core);
+        if (id && live) {
+            alDeleteBuffers(1, &id);
+            live->buffers.erase(id);
+        }
+    }
     TALBuffer(const TALBuffer&) = delete;
     TALBuffer& operator=(const TALBuffer&) = delete;
 
-    // Deletes the AL buffer, when the device that made it is still open.
-    void Drop() {
-        auto owner = home.lock();
-        TALCore* core = owner ? owner->Live() : nullptr;
-        if (id && core) {
-            alDeleteBuffers(1, &id);
-            core->buffers.erase(id);
+    // A new, empty AL buffer on the core; false when OpenAL has none to give.
+    bool Generate(TALCore& live) {
+        alGetError();
+        alGenBuffers(1, &id);
+        if (alGetError() != AL_NO_ERROR) {
+            id = 0;
+            return false;
         }
-        id = 0;
+        live.buffers.insert(id);
+        return true;
     }
-    // Puts the PCM into a new AL buffer on the open device; false when it cannot.
-    bool Upload(TALCore& core, const std::int16_t* data);
-    // Copies the PCM out of the device's buffer before the device goes.
-    void Rescue(TALCore& core);
 
-    std::weak_ptr<TALHome> home;
-    // 0 while no device holds the sound.
+    std::weak_ptr<TALCore> core;
     ALuint id = 0;
     const int frames;
     const int hertz;
     const int format;
-    std::vector<std::int16_t> pcm;
 };
 
-// A buffer for frames x format, known to the home so a device that comes back rebuilds it.
-std::shared_ptr<TALBuffer> NewBuffer(const std::shared_ptr<TALHome>& home, int frames, int hertz,
-                                     int format) {
-    auto buffer = std::make_shared<TALBuffer>(home, frames, hertz, format);
-    std::erase_if(home->buffers, [](const std::weak_ptr<TALBuffer>& b) { return b.expired(); });
-    home->buffers.push_back(buffer);
-    return buffer;
-}
-
-bool TALBuffer::Upload(TALCore& core, const std::int16_t* data) {
-    const long long bytes = PcmBytes(frames, format);
-    if (bytes < 0) return false;
-    alGetError();
-    alGenBuffers(1, &id);
-    if (alGetError() != AL_NO_ERROR) {
-        id = 0;
-        return false;
-    }
-    core.buffers.insert(id);
-    if (core.bufferStorage)
-        core.bufferStorage(id, AlFormat(format), data, static_cast<ALsizei>(bytes), hertz,
-                           kMapRead);
-    else
-        alBufferData(id, AlFormat(format), data, static_cast<ALsizei>(bytes), hertz);
-    return alGetError() == AL_NO_ERROR;
-}
-
-void TALBuffer::Rescue(TALCore& core) {
-    if (!id || !pcm.empty() || !core.CanMap()) return;
-    const long long bytes = PcmBytes(frames, format);
-    alGetError();
-    void* at = bytes > 0 ? core.mapBuffer(id, 0, static_cast<ALsizei>(bytes), kMapRead) : nullptr;
-    if (!at || alGetError() != AL_NO_ERROR) return;
-    pcm.assign(static_cast<const std::int16_t*>(at),
-               static_cast<const std::int16_t*>(at) + bytes / 2);
-    core.unmapBuffer(id);
-}
-
-// A sound holding a copy of pcm: in a buffer of the open device, and in memory too when there is
-// none or it cannot hand the PCM back.
-std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALHome>& home, const std::int16_t* pcm,
+// A sound holding a copy of pcm in a buffer of the open mixer; null when there is none.
+std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALCore>& core, const std::int16_t* pcm,
                                   int frames, int hertz, int format) {
     const long long bytes = PcmBytes(frames, format);
-    if (!home || bytes < 0) return nullptr;
-    auto buffer = NewBuffer(home, frames, hertz, format);
-    TALCore* core = home->Live();
-    if (core && !buffer->Upload(*core, pcm)) return nullptr;
-    if (!core || !core->CanMap()) buffer->pcm.assign(pcm, pcm + bytes / 2);
-    return buffer;
+    if (!core || !core->Open() || bytes < 0) return nullptr;
+    auto buffer = std::make_shared<TALBuffer>(core, frames, hertz, format);
+    if (!buffer->Generate(*core)) return nullptr;
+    if (core->bufferStorage)
+        core->bufferStorage(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz,
+                            kMapRead);
+    else
+        alBufferData(buffer->id, AlFormat(format), pcm, static_cast<ALsizei>(bytes), hertz);
+    return alGetError() == AL_NO_ERROR ? buffer : nullptr;
 }
 
 class TOpenALChannel final : public TChannel, public std::enable_shared_from_this<TOpenALChannel> {
   public:
-    explicit TOpenALChannel(std::weak_ptr<TALHome> home) : home_(std::move(home)) {}
+    explicit TOpenALChannel(std::weak_ptr<TALCore> core) : core_(std::move(core)) {}
     ~TOpenALChannel() override { Release(); }
 
-    // Puts buffer on the channel from its start, playing or cued. Without a device a looping
-    // sound waits for one; anything else is simply not heard.
+    // Puts buffer on the channel from its start, playing or cued.
     void Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused);
-    bool BelongsTo(const std::shared_ptr<TALHome>& home) const { return home_.lock() == home; }
-    // The device is going: a looping sound that plays or is paused waits for the next one.
-    void Orphan();
-    // A device is back: a waiting sound starts again from its beginning.
-    void Return();
+    bool BelongsTo(const std::shared_ptr<TALCore>& core) const { return core_.lock() == core; }
+    bool Loops() const { return loop_; }
 
-    void Stop() override {
-        waiting_ = false;
-        Release();
-    }
+    void Stop() override { Release(); }
     void SetPaused(bool paused) override;
     void SetVolume(float volume) override {
         volume_ = std::max(0.0f, volume);
@@ -210,12 +167,8 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     bool Playing() override { return Live() && State() == AL_PLAYING; }
 
   private:
-    TALCore* Core() const {
-        auto home = home_.lock();
-        return home ? home->Live() : nullptr;
-    }
-    // True when the channel has a source on an open device.
-    bool Live() const { return source_ && Core(); }
+    // True when the channel has a source on an open mixer.
+    bool Live() const { return source_ && LiveCore(core_); }
     ALint State() const {
         ALint state = AL_INITIAL;
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
@@ -224,18 +177,12 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     void Apply() const;
     // Ends what plays and gives the source back.
     void Release();
-    void Wait(bool paused);
 
-    std::weak_ptr<TALHome> home_;
+    std::weak_ptr<TALCore> core_;
     ALuint source_ = 0;
     std::shared_ptr<TALBuffer> buffer_;
     bool loop_ = false;
     bool cued_ = false;
-    // Paused by SetPaused since it was started.
-    bool paused_ = false;
-    // Waiting for a device to play buffer_ on, paused or not.
-    bool waiting_ = false;
-    bool waitingPaused_ = false;
     float volume_ = 1;
     float pan_ = 0;
     float depth_ = 0;
@@ -244,21 +191,15 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
 
 void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused) {
     Release();
-    waiting_ = false;
-    buffer_ = buffer;
     loop_ = loop;
-    TALCore* core = Core();
-    if (!core || !buffer->id) {
-        if (loop) Wait(paused);
-        if (!waiting_) buffer_.reset();
-        return;
-    }
+    TALCore* core = LiveCore(core_);
+    // Nobody hears an effect now, and one kept for later would come late: it is dropped. A
+    // looping sound (the music) waits in the mixer for the output.
+    if (!core || !buffer->id || (core->dropEffects && !loop)) return;
     source_ = core->AcquireSource();
     // With every source in use the channel stays silent rather than cutting another sound off.
-    if (!source_) {
-        buffer_.reset();
-        return;
-    }
+    if (!source_) return;
+    buffer_ = buffer;
     alSourcei(source_, AL_BUFFER, static_cast<ALint>(buffer->id));
     alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
     Apply();
@@ -267,35 +208,6 @@ void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, 
     else
         alSourcePlay(source_);
     core->Keep(shared_from_this());
-}
-
-void TOpenALChannel::Wait(bool paused) {
-    auto home = home_.lock();
-    if (!home) return;
-    waiting_ = true;
-    waitingPaused_ = paused;
-    std::erase_if(home->waiting,
-                  [](const std::weak_ptr<TOpenALChannel>& c) { return c.expired(); });
-    home->waiting.push_back(weak_from_this());
-}
-
-void TOpenALChannel::Orphan() {
-    if (!source_) return;
-    // The source goes with the device, which has stopped it already: a looping sound only ever
-    // stops when told to, and then it has no source, so this one was still meant to be heard.
-    source_ = 0;
-    if (loop_)
-        Wait(paused_ || cued_);
-    else
-        buffer_.reset();
-    cued_ = false;
-    paused_ = false;
-}
-
-void TOpenALChannel::Return() {
-    if (!waiting_ || !buffer_) return;
-    const std::shared_ptr<TALBuffer> buffer = buffer_;
-    Start(buffer, loop_, waitingPaused_);
 }
 
 void TOpenALChannel::Apply() const {
@@ -308,29 +220,23 @@ void TOpenALChannel::Apply() const {
 }
 
 void TOpenALChannel::SetPaused(bool paused) {
-    if (waiting_) waitingPaused_ = paused;
     if (!Live()) return;
     const ALint state = State();
     if (paused) {
-        if (state == AL_PLAYING) {
-            alSourcePause(source_);
-            paused_ = true;
-        }
+        if (state == AL_PLAYING) alSourcePause(source_);
         return;
     }
     // A finished or stopped sound stays so: only a cued or paused one goes on.
     if (state == AL_PAUSED || (state == AL_INITIAL && cued_)) {
         cued_ = false;
-        paused_ = false;
         alSourcePlay(source_);
     }
 }
 
 void TOpenALChannel::Release() {
     cued_ = false;
-    paused_ = false;
     if (source_) {
-        if (TALCore* core = Core()) {
+        if (TALCore* core = LiveCore(core_)) {
             // Rewound rather than stopped: a source comes back from the pool in its initial
             // state, which is what a cue on it waits in.
             alSourceRewind(source_);
@@ -339,7 +245,7 @@ void TOpenALChannel::Release() {
         }
         source_ = 0;
     }
-    if (!waiting_) buffer_.reset();
+    buffer_.reset();
 }
 
 void TALCore::ProbeMapping() {
@@ -394,6 +300,13 @@ void TALCore::Sweep() {
     });
 }
 
+void TALCore::DropEffects() {
+    std::vector<std::shared_ptr<TOpenALChannel>> channels = live;
+    for (const auto& channel : channels)
+        if (!channel->Loops()) channel->Stop();
+    Sweep();
+}
+
 void TALCore::Close() {
     if (!device) return;
     std::vector<std::shared_ptr<TOpenALChannel>> dying;
@@ -429,9 +342,9 @@ class TOpenALSound final : public TSound {
 
   private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
-        auto home = buffer_->home.lock();
+        auto core = buffer_->core.lock();
         auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
-        if (!own || !own->BelongsTo(home)) own = std::make_shared<TOpenALChannel>(home);
+        if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
         own->Start(buffer_, loop_, paused);
         return own;
     }
@@ -439,15 +352,14 @@ class TOpenALSound final : public TSound {
     bool loop_;
 };
 
-// Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when the
-// device cannot map or there is none.
+// Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when OpenAL
+// cannot map.
 class TALSampleBuffer final : public TSampleBuffer {
   public:
-    TALSampleBuffer(std::shared_ptr<TALHome> home, int frameCount, int rate, int sampleFormat)
-        : TSampleBuffer(frameCount, rate, sampleFormat), home_(std::move(home)) {
+    TALSampleBuffer(std::shared_ptr<TALCore> core, int frameCount, int rate, int sampleFormat)
+        : TSampleBuffer(frameCount, rate, sampleFormat), core_(std::move(core)) {
         const long long bytes = PcmBytes(frameCount, sampleFormat);
-        core_ = home_->core;
-        if (core_ && core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
+        if (core_->CanMap() && bytes > 0) MapStorage(static_cast<ALsizei>(bytes));
         if (!mapped_)
             plain_.resize(static_cast<std::size_t>(frameCount) * ChannelsOf(sampleFormat));
     }
@@ -464,8 +376,6 @@ class TALSampleBuffer final : public TSampleBuffer {
         mapped_ = nullptr;
     }
 
-    std::shared_ptr<TALHome> home_;
-    // The device the storage was mapped on.
     std::shared_ptr<TALCore> core_;
     std::shared_ptr<TALBuffer> storage_;
     std::int16_t* mapped_ = nullptr;
@@ -474,30 +384,21 @@ class TALSampleBuffer final : public TSampleBuffer {
 };
 
 void TALSampleBuffer::MapStorage(ALsizei bytes) {
-    storage_ = NewBuffer(home_, frames, hertz, format);
-    alGetError();
-    alGenBuffers(1, &storage_->id);
-    if (alGetError() != AL_NO_ERROR) {
-        storage_->id = 0;
-        storage_.reset();
-        return;
-    }
-    core_->buffers.insert(storage_->id);
+    auto storage = std::make_shared<TALBuffer>(core_, frames, hertz, format);
+    if (!storage->Generate(*core_)) return;
     const ALbitsSOFT access = kMapRead | kMapWrite;
-    core_->bufferStorage(storage_->id, AlFormat(format), nullptr, bytes, hertz, access);
+    core_->bufferStorage(storage->id, AlFormat(format), nullptr, bytes, hertz, access);
     void* at =
-        alGetError() == AL_NO_ERROR ? core_->mapBuffer(storage_->id, 0, bytes, access) : nullptr;
-    if (alGetError() == AL_NO_ERROR && at) {
-        mapped_ = static_cast<std::int16_t*>(at);
-        return;
-    }
-    storage_.reset();
+        alGetError() == AL_NO_ERROR ? core_->mapBuffer(storage->id, 0, bytes, access) : nullptr;
+    if (alGetError() != AL_NO_ERROR || !at) return;
+    mapped_ = static_cast<std::int16_t*>(at);
+    storage_ = std::move(storage);
 }
 
 std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
     if (finished_ || frames <= 0 || frames > this->frames) return finished_;
     if (!mapped_) {
-        finished_ = Upload(home_, plain_.data(), frames, hertz, format);
+        finished_ = Upload(core_, plain_.data(), frames, hertz, format);
         plain_ = {};
         return finished_;
     }
@@ -511,38 +412,89 @@ std::shared_ptr<TALBuffer> TALSampleBuffer::Finish(int frames) {
         mapped_, mapped_ + static_cast<std::size_t>(frames) * ChannelsOf(format));
     Unmap();
     storage_.reset();
-    finished_ = Upload(home_, decoded.data(), frames, hertz, format);
+    finished_ = Upload(core_, decoded.data(), frames, hertz, format);
     return finished_;
+}
+
+// The tests' mixer rate while they drive it; 0 for the real output.
+int& LoopbackHertz() {
+    static int hertz = 0;
+    return hertz;
+}
+
+// The current driver's mixer, for the tests' MixOpenAL and ReadOpenALSound.
+std::weak_ptr<TALCore>& CurrentCore() {
+    static std::weak_ptr<TALCore> core;
+    return core;
+}
+
+TSoundOutput*& CurrentOutput() {
+    static TSoundOutput* output = nullptr;
+    return output;
+}
+
+// Context attributes: the output limiter where there is one, and the mix's format.
+std::vector<ALCint> ContextAttributes(ALCdevice* device, int hertz, bool stereo) {
+    std::vector<ALCint> attributes;
+    // Three loud effects at once must not clip: OpenAL Soft's limiter, where it has one, pulls
+    // the mix under full scale instead.
+    if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE)
+        attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    attributes.insert(attributes.end(),
+                      {ALC_FORMAT_CHANNELS_SOFT, stereo ? ALC_STEREO_SOFT : ALC_MONO_SOFT,
+                       ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT, ALC_FREQUENCY, hertz, 0});
+    return attributes;
+}
+
+// OpenAL's mixer on its loopback device, which mixes only when asked; null when OpenAL has none.
+std::shared_ptr<TALCore> OpenMixer(int hertz, bool stereo) {
+    auto open =
+        reinterpret_cast<LoopbackOpenFn>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    ALCdevice* device = open ? open(nullptr) : nullptr;
+    if (!device) return nullptr;
+    auto render =
+        reinterpret_cast<RenderSamplesFn>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
+    ALCcontext* context =
+        render ? alcCreateContext(device, ContextAttributes(device, hertz, stereo).data())
+               : nullptr;
+    if (!context || !alcMakeContextCurrent(context)) {
+        if (context) alcDestroyContext(context);
+        alcCloseDevice(device);
+        return nullptr;
+    }
+    auto core = std::make_shared<TALCore>();
+    core->device = device;
+    core->context = context;
+    core->render = render;
+    core->ProbeMapping();
+    return core;
 }
 
 class TOpenALDriver final : public TAudioDriver {
   public:
-    explicit TOpenALDriver(std::string device) : device_(std::move(device)) {}
+    TOpenALDriver(std::unique_ptr<TOutputDevice> device, bool keeperThread)
+        : device_(std::move(device)), keeperThread_(keeperThread) {}
     ~TOpenALDriver() override { Shutdown(); }
 
     std::string Name() const override { return "OpenAL"; }
     bool Startup() override;
-    void Shutdown() override {
-        if (!home_) return;
-        if (home_->core) home_->core->Close();
-        home_.reset();
-    }
+    void Shutdown() override;
     void Update() override;
     std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) override {
         if (sample.length <= 0 ||
             sample.samples.size() < static_cast<std::size_t>(sample.length) * sample.Channels())
             return nullptr;
         auto buffer =
-            Upload(home_, sample.samples.data(), sample.length, sample.hertz, sample.format);
+            Upload(core_, sample.samples.data(), sample.length, sample.hertz, sample.format);
         if (!buffer) return nullptr;
         return std::make_unique<TOpenALSound>(std::move(buffer), flags);
     }
     std::shared_ptr<TChannel> AllocChannel() override {
-        return std::make_shared<TOpenALChannel>(home_);
+        return std::make_shared<TOpenALChannel>(core_);
     }
     std::unique_ptr<TSampleBuffer> AllocSampleBuffer(int frames, int hertz, int format) override {
-        if (!home_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
-        return std::make_unique<TALSampleBuffer>(home_, frames, hertz, format);
+        if (!core_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
+        return std::make_unique<TALSampleBuffer>(core_, frames, hertz, format);
     }
     std::unique_ptr<TSound> CreateSound(TSampleBuffer& buffer, int frames, int flags) override {
         auto* own = dynamic_cast<TALSampleBuffer*>(&buffer);
@@ -553,181 +505,44 @@ class TOpenALDriver final : public TAudioDriver {
     }
 
   private:
-    // Opens the device and makes it the home's core; false when it will not open.
-    bool Open();
-    bool Connected() const;
-    // The output went away: the PCM is saved from the device's buffers and the device closed.
-    void Lose();
-    // A device opened again: every buffer is rebuilt and the waiting sounds go on.
-    void Return();
-
-    std::string device_;
-    std::shared_ptr<TALHome> home_;
-    int lastCheck_ = 0;
+    std::unique_ptr<TOutputDevice> device_;
+    bool keeperThread_;
+    std::shared_ptr<TALCore> core_;
+    std::unique_ptr<TSoundOutput> output_;
 };
-
-namespace {
-// While it lives, whatever is written to stderr goes nowhere. OpenAL, and the ALSA library it
-// probes, print a screenful when there is no sound card; the game says that in one line of its
-// own. Whoever asks for OpenAL's log (ALSOFT_LOGLEVEL) still gets all of it.
-class QuietStderr {
-  public:
-    QuietStderr() {
-        const char* level = std::getenv("ALSOFT_LOGLEVEL");
-        if (level && *level) return;
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int nothing = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ < 0 || nothing < 0 || dup2(nothing, STDERR_FILENO) < 0) Restore();
-        if (nothing >= 0) close(nothing);
-    }
-    ~QuietStderr() { Restore(); }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-  private:
-    void Restore() {
-        if (saved_ < 0) return;
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-        saved_ = -1;
-    }
-    int saved_ = -1;
-};
-}  // namespace
-
-// The loopback device's rate while the tests drive the mixer; 0 for the real output.
-int& LoopbackHertz() {
-    static int hertz = 0;
-    return hertz;
-}
-
-using LoopbackOpenFn = ALCdevice*(ALC_APIENTRY*)(const ALCchar*);
-using RenderSamplesFn = void(ALC_APIENTRY*)(ALCdevice*, ALCvoid*, ALCsizei);
-
-// The output device: the named or default one, or the loopback device the tests drive.
-ALCdevice* OpenOutput(const std::string& name) {
-    if (LoopbackHertz() <= 0) return alcOpenDevice(name.empty() ? nullptr : name.c_str());
-    auto open =
-        reinterpret_cast<LoopbackOpenFn>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-    return open ? open(nullptr) : nullptr;
-}
-
-// Context attributes: the limiter where there is one, and a loopback device's output format.
-std::vector<ALCint> ContextAttributes(ALCdevice* device) {
-    std::vector<ALCint> attributes;
-    // Three loud effects at once must not clip: OpenAL Soft's limiter, where it has one, pulls
-    // the mix under full scale instead.
-    if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE)
-        attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
-    if (LoopbackHertz() > 0)
-        attributes.insert(attributes.end(),
-                          {ALC_FORMAT_CHANNELS_SOFT, ALC_MONO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                           ALC_SHORT_SOFT, ALC_FREQUENCY, LoopbackHertz()});
-    attributes.push_back(0);
-    return attributes;
-}
-
-// Once a second: often enough that sound is back soon after its device, rare enough that a
-// device that will not open costs nothing.
-constexpr int RETRY_MILLISECONDS = 1000;
-
-bool TOpenALDriver::Open() {
-    ++OpenALTestFaults().opens;
-    if (OpenALTestFaults().refuseOpens > 0) {
-        --OpenALTestFaults().refuseOpens;
-        return false;
-    }
-    QuietStderr quiet;
-    ALCdevice* device = OpenOutput(device_);
-    if (!device) return false;
-    ALCcontext* context = alcCreateContext(device, ContextAttributes(device).data());
-    if (!context || !alcMakeContextCurrent(context)) {
-        if (context) alcDestroyContext(context);
-        alcCloseDevice(device);
-        return false;
-    }
-    auto core = std::make_shared<TALCore>();
-    core->device = device;
-    core->context = context;
-    core->ProbeMapping();
-    home_->core = std::move(core);
-    return true;
-}
 
 bool TOpenALDriver::Startup() {
-    if (home_) return true;
-    home_ = std::make_shared<TALHome>();
-    lastCheck_ = MilliSecs();
-    if (Open()) return true;
-    // A device asked for by name is that device or nothing; the default one may come later (a
-    // sound server that starts after the game, a headset plugged in).
-    if (!device_.empty()) {
-        home_.reset();
-        return false;
-    }
-    std::fprintf(stderr, "No sound output yet: trying again every second.\n");
+    if (core_) return true;
+    const bool tests = LoopbackHertz() > 0;
+    core_ =
+        tests ? OpenMixer(LoopbackHertz(), false) : OpenMixer(kOutputHertz, kOutputChannels == 2);
+    if (!core_) return false;
+    CurrentCore() = core_;
+    if (tests) return true;
+    if (!device_) device_ = CreatePlatformOutputDevice();
+    ALCdevice* mixer = core_->device;
+    RenderSamplesFn render = core_->render;
+    output_ = std::make_unique<TSoundOutput>(
+        std::move(device_), kOutputHertz, kOutputChannels,
+        [mixer, render](std::int16_t* out, int frames) { render(mixer, out, frames); });
+    CurrentOutput() = output_.get();
     return true;
 }
 
-bool TOpenALDriver::Connected() const {
-    if (OpenALTestFaults().disconnect) return false;
-    ALCdevice* device = home_->core->device;
-    if (!alcIsExtensionPresent(device, "ALC_EXT_disconnect")) return true;
-    ALCint connected = ALC_TRUE;
-    alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
-    return connected != ALC_FALSE;
+void TOpenALDriver::Shutdown() {
+    // The output stops pulling before the mixer it pulls from goes.
+    if (CurrentOutput() == output_.get()) CurrentOutput() = nullptr;
+    output_.reset();
+    if (core_) core_->Close();
+    core_.reset();
 }
 
 void TOpenALDriver::Update() {
-    // About once a second, and never more than one try a frame: a device that will not open
-    // costs a frame nothing.
-    const int now = MilliSecs();
-    if (!home_ || (now - lastCheck_ < RETRY_MILLISECONDS && now >= lastCheck_)) return;
-    lastCheck_ = now;
-    if (home_->core && !Connected()) {
-        Lose();
-    } else if (!home_->core && Open()) {
-        Return();
-    }
-}
-
-void TOpenALDriver::Lose() {
-    TALCore& core = *home_->core;
-    // As a device that went away does; and a buffer a source still holds cannot be read back.
-    for (ALuint source : core.sources) {
-        alSourceStop(source);
-        alSourcei(source, AL_BUFFER, 0);
-    }
-    std::vector<std::shared_ptr<TOpenALChannel>> live;
-    live.swap(core.live);
-    for (const auto& channel : live) channel->Orphan();
-    live.clear();
-    std::erase_if(home_->buffers, [](const std::weak_ptr<TALBuffer>& b) { return b.expired(); });
-    for (const auto& weak : home_->buffers) {
-        auto buffer = weak.lock();
-        buffer->Rescue(core);
-        buffer->id = 0;
-    }
-    core.Close();
-    home_->core.reset();
-    std::fprintf(stderr, "Sound output lost: trying to open it again every second.\n");
-}
-
-void TOpenALDriver::Return() {
-    TALCore& core = *home_->core;
-    for (const auto& weak : home_->buffers) {
-        auto buffer = weak.lock();
-        if (!buffer || buffer->pcm.empty()) continue;
-        // A device that hands buffers back keeps the only copy, once it has one.
-        if (buffer->Upload(core, buffer->pcm.data()) && core.CanMap()) buffer->pcm = {};
-    }
-    std::vector<std::weak_ptr<TOpenALChannel>> waiting;
-    waiting.swap(home_->waiting);
-    for (const auto& weak : waiting)
-        if (auto channel = weak.lock()) channel->Return();
-    std::fprintf(stderr, "Sound output is back.\n");
+    if (!output_) return;
+    if (keeperThread_) output_->Start();
+    const bool silent = output_->Now() == TSoundOutput::State::Silent;
+    if (silent && !core_->dropEffects) core_->DropEffects();
+    core_->dropEffects = silent;
 }
 
 }  // namespace
@@ -737,31 +552,43 @@ void UseOpenALLoopback(int hertz) {
 }
 
 std::vector<std::int16_t> MixOpenAL(int milliseconds) {
-    ALCcontext* context = alcGetCurrentContext();
-    ALCdevice* device = context ? alcGetContextsDevice(context) : nullptr;
-    auto render =
-        reinterpret_cast<RenderSamplesFn>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
-    if (!device || !render || LoopbackHertz() <= 0 || milliseconds <= 0) return {};
+    auto core = CurrentCore().lock();
+    if (!core || !core->Open() || LoopbackHertz() <= 0 || milliseconds <= 0) return {};
     std::vector<std::int16_t> pcm(std::size_t(std::int64_t{LoopbackHertz()} * milliseconds / 1000));
-    render(device, pcm.data(), ALCsizei(pcm.size()));
+    core->render(core->device, pcm.data(), ALCsizei(pcm.size()));
     return pcm;
 }
 
-OpenALFaults& OpenALTestFaults() {
-    static OpenALFaults faults;
-    return faults;
+namespace {
+// OpenAL only mixes here, so its own output back-ends are never used; but it sets them all up on
+// its first call, and its PulseAudio one waits for the server there, holding the game for as
+// long as a server that does not answer takes. Unless the player chose OpenAL's back-ends
+// himself, it is told to set up none. Must run before OpenAL's first call and before any other
+// thread reads the environment.
+void KeepOpenALOffTheOutput() {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+}
+}  // namespace
+
+std::unique_ptr<TAudioDriver> CreateOpenALDriver() {
+    KeepOpenALOffTheOutput();
+    return std::make_unique<TOpenALDriver>(nullptr, true);
 }
 
-std::unique_ptr<TAudioDriver> CreateOpenALDriver(const std::string& device) {
-    return std::make_unique<TOpenALDriver>(device);
+std::unique_ptr<TAudioDriver> CreateOpenALDriver(std::unique_ptr<TOutputDevice> device) {
+    KeepOpenALOffTheOutput();
+    return std::make_unique<TOpenALDriver>(std::move(device), false);
+}
+
+TSoundOutput* OpenALOutput() {
+    return CurrentOutput();
 }
 
 bool ReadOpenALSound(const TSound& sound, std::vector<std::int16_t>& pcm, int& hertz, int& format) {
     auto* own = dynamic_cast<const TOpenALSound*>(&sound);
     if (!own) return false;
     const TALBuffer& buffer = own->Buffer();
-    auto home = buffer.home.lock();
-    TALCore* core = home ? home->Live() : nullptr;
+    TALCore* core = LiveCore(buffer.core);
     if (!core || !core->CanMap() || !buffer.id) return false;
     ALint size = 0, rate = 0, channels = 0;
     alGetBufferi(buffer.id, AL_SIZE, &size);

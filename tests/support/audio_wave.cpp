@@ -12,9 +12,9 @@
 #include "engine/openal_driver.h"
 
 namespace {
-// Tests never open a real sound card: unless the run chose an OpenAL output itself, OpenAL Soft's
-// silent null output is used. Set before main, so before any OpenAL call of the process.
-const bool kNullOutputByDefault = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
+// Tests never play on a real sound card: unless the run chose an output itself, SDL's silent dummy
+// output pulls the mix. Set before main, so before any audio call of the process.
+const bool kNullOutputByDefault = setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
 }  // namespace
 
 std::string AudioFixture(const std::string& name) {
