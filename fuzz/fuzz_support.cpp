@@ -14,7 +14,7 @@ QuietSink g_sink;
 void ArmGameEnd() {
     SetNotifySink(&g_sink);
     // End runs its hooks and takes them away: one hook per input.
-    AddExitHook([] { throw GameEnded{}; });
+    AddExitHook([] { throw GameEnded{}; }, ExitStage::Game);
 }
 
 std::vector<std::string> LinesOf(const std::uint8_t* data, std::size_t size) {

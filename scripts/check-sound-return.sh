@@ -73,7 +73,10 @@ music_on() {
         [ "$(stat -c %s "$work/$1.raw")" -ge 288000 ] && break
         sleep 0.1
     done
+    # parec can miss its SIGTERM while it waits on the server.
     kill $rec 2>/dev/null
+    sleep 0.1
+    kill -9 $rec 2>/dev/null
     wait $rec 2>/dev/null
     rec=
     sox -t raw -r 48000 -e signed -b 16 -c 2 "$work/$1.raw" -t dat - 2>/dev/null | awk '
@@ -89,7 +92,7 @@ expect_music() {  # name, event time, sink, limit
     at=$(arrival "$2" "$3" "$(($4 + 2))")
     heard=$(music_on "$3")
     if [ "$at" = none ] || [ "$heard" = none ] || awk -v a="$at" -v l="$4" 'BEGIN { exit !(a > l) }'; then
-        fail "$kestrune_server: $1: the stream on $3 after $at s, music heard: $heard (allowed $4 s)"
+        fail "$kestrune_server: $1: the stream on $3 after $at s, music heard: $heard in $(($(stat -c %s "$work/$3.raw") / 192)) ms recorded (allowed $4 s)"
     else
         echo "ok   $kestrune_server: $1: music on $3 after $at s (allowed $4 s)"
     fi

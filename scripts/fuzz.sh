@@ -2,13 +2,15 @@
 # Builds the fuzz targets with clang (build-fuzz/) and runs each one for a fixed time on a copy of
 # its corpus under fuzz/corpus/; fails on the first finding, which libFuzzer leaves as a crash-*
 # file in the work folder it prints.
-#   fuzz.sh [SECONDS_EACH] [TARGET ...]     targets: settings stream stage atlas png ogg
+#   fuzz.sh [SECONDS_EACH] [TARGET ...]     targets: settings stream stage atlas png ogg music_stream
+# A target with no corpus of its own starts from its reader's: music_stream from the Ogg files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(settings stream stage atlas png ogg)
+[ ${#targets[@]} -eq 0 ] && targets=(settings stream stage atlas png ogg music_stream)
+seeds_of() { [ -d "fuzz/corpus/$1" ] && echo "$1" || echo ogg; }
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTRUNE_FUZZ=ON -DKESTRUNE_TESTS=OFF -DKESTRUNE_BENCH=OFF >/dev/null
@@ -21,7 +23,7 @@ export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0
 for t in "${targets[@]}"; do
     mkdir -p "$work/$t"
-    cp -r fuzz/corpus/$t/. "$work/$t/"
+    cp -r "fuzz/corpus/$(seeds_of "$t")/." "$work/$t/"
     log="$work/$t.log"
     # The targets' own messages (stderr, stdout) are closed; libFuzzer's report still shows.
     if ! (cd "$work" && "$OLDPWD/build-fuzz/fuzz/fuzz_$t" "$work/$t" -max_total_time="$seconds" \

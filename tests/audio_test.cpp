@@ -324,6 +324,96 @@ TEST_F(AudioOpenAL, LoadSoundsMatchesLoadSoundSampleForSample) {
     }
 }
 
+// The largest difference between two runs of samples of the same length; a huge one otherwise.
+int Farthest(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b) {
+    if (a.size() != b.size()) return 1 << 20;
+    int most = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
+}
+
+bool Loud(const std::vector<std::int16_t>& pcm) {
+    return std::any_of(pcm.begin(), pcm.end(), [](std::int16_t v) { return std::abs(v) > 1000; });
+}
+
+// Streamed sounds, mixed in stereo at their own rate, so what is heard can be set beside the
+// decoded file sample for sample (but for the dither of the 16-bit mix).
+class AudioStream : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        UseOpenALLoopback(44100, 2);
+        SetAudioDriver(CreateOpenALDriver());
+        ASSERT_EQ(AudioDriver().Name(), "OpenAL");
+    }
+    void TearDown() override {
+        ShutdownAudio();
+        UseOpenALLoopback(0);
+        ClearIncbins();
+    }
+};
+
+TEST_F(AudioStream, LoopsSeamlesslyToTheSample) {
+    auto noise = LoadStream(AudioFixture("noise.ogg"), SOUND_LOOP);
+    auto decoded = LoadAudioSample(AudioFixture("noise.ogg"));
+    ASSERT_TRUE(noise && decoded);
+    auto channel = PlaySound(noise.get());
+    // Two and a half passes, across two loops.
+    const std::vector<std::int16_t> heard = MixOpenAL(3750);
+    std::vector<std::int16_t> expected;
+    while (expected.size() < heard.size())
+        expected.insert(expected.end(), decoded->samples.begin(), decoded->samples.end());
+    // The mix comes out a few frames late, always the same few (the output limiter looks ahead):
+    // at that delay every frame must match, the loops' seams included.
+    std::size_t delay = 0;
+    while (delay < 256 && Farthest({heard.begin() + 2 * delay, heard.begin() + 2 * delay + 2000},
+                                   {expected.begin(), expected.begin() + 2000}) > 2)
+        ++delay;
+    ASSERT_LT(delay, 256u);
+    expected.resize(heard.size() - 2 * delay);
+    EXPECT_LE(Farthest({heard.begin() + 2 * delay, heard.end()}, expected), 2);
+    EXPECT_TRUE(channel->Playing());
+}
+
+TEST_F(AudioStream, PausesCuesStopsAndEndsLikeADecodedSound) {
+    auto once = LoadStream(AudioFixture("chord.ogg"));
+    ASSERT_NE(once, nullptr);
+    auto cued = CueSound(once.get());
+    MixOpenAL(100);
+    EXPECT_FALSE(cued->Playing());
+    ResumeChannel(cued.get());
+    EXPECT_TRUE(cued->Playing());
+    PauseChannel(cued.get());
+    const std::vector<std::int16_t> held = MixOpenAL(2000);
+    EXPECT_FALSE(Loud(held));
+    ResumeChannel(cued.get());
+    EXPECT_TRUE(Loud(MixOpenAL(100)));
+    // A stream that does not loop plays its second to the end, then stops for good.
+    MixOpenAL(1000);
+    EXPECT_FALSE(cued->Playing());
+    auto stopped = PlaySound(once.get());
+    StopChannel(stopped.get());
+    EXPECT_FALSE(Loud(MixOpenAL(100)));
+    EXPECT_EQ(LoadStream(AudioFixture("missing.ogg")), nullptr);
+}
+
+TEST_F(AudioStream, AStreamThatTurnsOutDamagedEndsThereWithOneLineAndDoesNotLoop) {
+    // A page in the middle of the noise that fails its checksum: decoding skips it.
+    std::vector<std::uint8_t> damaged = ReadAudioFixture("noise.ogg");
+    for (std::size_t i = 9000; i < 9040; ++i) damaged[i] ^= 0x5a;
+    RegisterIncbin("damaged.ogg", damaged.data(), damaged.size());
+    auto music = LoadStream("incbin::damaged.ogg", SOUND_LOOP);
+    ASSERT_NE(music, nullptr);
+    testing::internal::CaptureStderr();
+    auto channel = PlaySound(music.get());
+    EXPECT_TRUE(Loud(MixOpenAL(200)));
+    MixOpenAL(3000);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(channel->Playing());
+    EXPECT_FALSE(Loud(MixOpenAL(500)));
+    EXPECT_EQ(said.rfind("The music \"incbin::damaged.ogg\" is damaged ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
 // A driver whose output never starts, as OpenAL without its mixer would be.
 class TRefusingDriver final : public TAudioDriver {
   public:
@@ -386,18 +476,6 @@ class FakeOutput final : public TOutputDevice {
     std::shared_ptr<FakeOutputState> state_;
 };
 
-// The largest difference between two runs of samples of the same length; a huge one otherwise.
-int Farthest(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b) {
-    if (a.size() != b.size()) return 1 << 20;
-    int most = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
-    return most;
-}
-
-bool Loud(const std::vector<std::int16_t>& pcm) {
-    return std::any_of(pcm.begin(), pcm.end(), [](std::int16_t v) { return std::abs(v) > 1000; });
-}
-
 // The mixer stays while its output goes and comes back: the keeper is stepped by hand, the frames
 // the device would play are pulled by hand.
 class AudioOutputLoss : public ::testing::Test {
@@ -405,7 +483,7 @@ class AudioOutputLoss : public ::testing::Test {
     void SetUp() override {
         SetAudioDriver(CreateOpenALDriver(std::make_unique<FakeOutput>(device_)));
         ASSERT_EQ(AudioDriver().Name(), "OpenAL");
-        music_ = LoadSound(AudioFixture("chord.ogg"), SOUND_LOOP);
+        music_ = LoadStream(AudioFixture("chord.ogg"), SOUND_LOOP);
         blip_ = LoadSound(AudioFixture("blip.ogg"));
         ASSERT_TRUE(music_ && blip_);
     }

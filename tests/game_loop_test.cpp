@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <fstream>
 #include <sstream>
 
 #include "engine/input.h"
 #include "engine/render2d.h"
+#include "engine/system.h"
 #include "shell/display.h"
 #include "shell/screen_manager.h"
 #include "shell/settings.h"
@@ -80,6 +84,32 @@ TEST(GameLoopDeathTest, ClosingTheWindowEndsWithCodeZeroAndLeavesTheFileAlone) {
     ASSERT_EQ(stat(h.SettingsPath().c_str(), &after), 0);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     EXPECT_EQ(Slurp(h.SettingsPath()), SettingsWith("1", "0"));
+}
+
+// The way out: what was printed is flushed before any hook runs, the hooks go in their stages
+// whatever the order they were added in (the display's before the sound's), and a hook that hangs
+// is cut off after a second, saying so, with the code the program was ending with.
+TEST(GameLoopDeathTest, LeavingFlushesFirstRunsTheHooksByStageAndCutsOffAHang) {
+    const std::string out = testing::TempDir() + "kestrune-leaving.txt";
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(out.c_str(), "w", stdout)) std::_Exit(9);
+            std::printf("printed before closing");  // no newline: still in the buffer
+            AddExitHook([] { std::fprintf(stderr, "platform\n"); }, ExitStage::Platform);
+            AddExitHook([] { std::fprintf(stderr, "sound\n"); }, ExitStage::Sound);
+            AddExitHook([] { std::fprintf(stderr, "display\n"); }, ExitStage::Display);
+            AddExitHook([] { std::fprintf(stderr, "game\n"); }, ExitStage::Game);
+            AddExitHook(
+                [] {
+                    std::fprintf(stderr, "hanging\n");
+                    for (;;) pause();
+                },
+                ExitStage::Platform);
+            EndWithError(4);
+        },
+        testing::ExitedWithCode(4),
+        "game\ndisplay\nsound\nhanging\nKestrune: closing took over a second; ending now.\n");
+    EXPECT_EQ(Slurp(out), "printed before closing");
 }
 
 // Counts the updates the loop runs in one second of the game clock.

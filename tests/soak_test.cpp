@@ -146,11 +146,13 @@ TEST(Soak, RandomInputOverEveryScreenKeepsTheGameWhole) {
     // Random input must never end the game: if anything calls End, fail loudly instead of
     // leaving with the exit code of a clean end.
     static long frame = 0;
-    AddExitHook([] {
-        std::fprintf(stderr, "the game ended itself at frame %ld on %s\n", frame,
-                     screenManager ? screenManager->ActiveName().c_str() : "no screen");
-        std::_Exit(3);
-    });
+    AddExitHook(
+        [] {
+            std::fprintf(stderr, "the game ended itself at frame %ld on %s\n", frame,
+                         screenManager ? screenManager->ActiveName().c_str() : "no screen");
+            std::_Exit(3);
+        },
+        ExitStage::Game);
     RandomPlayer player(20261209);
     const long startKiB = ResidentKiB();
     const auto started = std::chrono::steady_clock::now();

@@ -65,6 +65,17 @@ class TNullAudioDriver final : public TAudioDriver {
     }
     using TAudioDriver::CreateSound;
     std::shared_ptr<TChannel> AllocChannel() override { return std::make_shared<TNullChannel>(); }
+    // Nothing is heard, so nothing is decoded: a stream only has to open.
+    std::unique_ptr<TSound> LoadStream(const std::string& source, int) override {
+        TByteSource bytes;
+        if (!OpenBytes(source, bytes)) return nullptr;
+        TOggDecoder decoder;
+        if (!decoder.Open(bytes.data, bytes.size)) {
+            ReportRefusedSound(source, decoder.Why());
+            return nullptr;
+        }
+        return std::make_unique<TNullSound>();
+    }
 };
 
 std::unique_ptr<TAudioDriver>& Current() {
@@ -82,6 +93,10 @@ std::unique_ptr<TSound> TAudioDriver::LoadSound(const std::string& source, int f
     std::unique_ptr<TAudioSample> sample = LoadAudioSample(source);
     if (!sample) return nullptr;
     return CreateSound(*sample, flags);
+}
+
+std::unique_ptr<TSound> TAudioDriver::LoadStream(const std::string& source, int flags) {
+    return LoadSound(source, flags);
 }
 
 std::unique_ptr<TSampleBuffer> TAudioDriver::AllocSampleBuffer(int frames, int hertz, int format) {
@@ -106,6 +121,10 @@ std::unique_ptr<TAudioDriver> CreateNullAudioDriver() {
     return std::make_unique<TNullAudioDriver>();
 }
 
+void PrepareAudio() {
+    PrepareOpenAL();
+}
+
 TAudioDriver& AudioDriver() {
     if (!Current()) SetAudioDriver(CreateOpenALDriver());
     return *Current();
@@ -116,7 +135,7 @@ void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
     if (!hooked) {
         // The device is closed before the process goes, so its mixer thread never outlives it.
         hooked = true;
-        AddExitHook(ShutdownAudio);
+        AddExitHook(ShutdownAudio, ExitStage::Sound);
     }
     ShutdownAudio();
     if (!driver || !driver->Startup()) {
@@ -144,6 +163,10 @@ void ShutdownAudio() {
 
 std::unique_ptr<TSound> LoadSound(const std::string& source, int flags) {
     return AudioDriver().LoadSound(source, flags);
+}
+
+std::unique_ptr<TSound> LoadStream(const std::string& source, int flags) {
+    return AudioDriver().LoadStream(source, flags);
 }
 
 std::shared_ptr<TChannel> AllocChannel() {

@@ -92,6 +92,10 @@ class TAudioDriver {
     virtual std::shared_ptr<TChannel> AllocChannel() = 0;
     // Decodes the source completely and makes a sound of it; null when the data does not decode.
     virtual std::unique_ptr<TSound> LoadSound(const std::string& source, int flags);
+    // A sound played straight from its compressed source, decoded a little ahead while it plays
+    // instead of held decoded (the music); null when the source does not decode. The default
+    // decodes it whole, as LoadSound.
+    virtual std::unique_ptr<TSound> LoadStream(const std::string& source, int flags);
 
     // Memory for a sound's PCM, filled by the caller before CreateSound takes it. The default
     // keeps it in an ordinary sample.
@@ -101,8 +105,11 @@ class TAudioDriver {
     virtual std::unique_ptr<TSound> CreateSound(TSampleBuffer& buffer, int frames, int flags);
 };
 
+// Settles, on the main thread, what the first audio call reads from the environment, so that the
+// first call may then come from another thread.
+void PrepareAudio();
 // The driver every call goes through. The first use picks "OpenAL", or "Null" (silent, accepts
-// everything) when no output device opens.
+// everything) when OpenAL's mixer does not start.
 TAudioDriver& AudioDriver();
 // Starts driver and makes it current; one that cannot start gives way to "Null". The previous
 // driver is shut down first.
@@ -118,6 +125,9 @@ std::unique_ptr<TAudioDriver> CreateNullAudioDriver();
 // current driver (flags: SOUND_LOOP or 0); null when it cannot be read, with the reason on
 // stderr.
 std::unique_ptr<TSound> LoadSound(const std::string& source, int flags = 0);
+// The source as a sound of the current driver played straight from its compressed bytes (see
+// TAudioDriver::LoadStream); null when it cannot be read, with the reason on stderr.
+std::unique_ptr<TSound> LoadStream(const std::string& source, int flags = 0);
 // A channel of the current driver, nothing playing on it.
 std::shared_ptr<TChannel> AllocChannel();
 // A null sound plays nothing and gives back the channel it was handed.

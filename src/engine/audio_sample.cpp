@@ -175,6 +175,52 @@ bool TOggDecoder::Damaged() const {
     return impl_->holes > 0;
 }
 
+bool TOggStream::Open(const std::uint8_t* data, std::size_t size, bool loop) {
+    loop_ = loop;
+    damage_.clear();
+    passFrames_ = 0;
+    ended_ = !decoder_.Open(data, size);
+    total_ = ended_ ? -1 : decoder_.TotalFrames();
+    return !ended_;
+}
+
+std::size_t TOggStream::Read(std::int16_t* out, std::size_t maxFrames) {
+    std::size_t done = 0;
+    while (done < maxFrames && !ended_) {
+        const std::size_t n =
+            decoder_.Read(out + done * static_cast<std::size_t>(Channels()), maxFrames - done);
+        passFrames_ += static_cast<std::int64_t>(n);
+        done += n;
+        if (decoder_.Damaged()) {
+            // What came before the hole was heard whole; nothing after it is.
+            ended_ = true;
+            damage_ = "damaged";
+        } else if (n == 0 && !NextPass()) {
+            ended_ = true;
+        }
+    }
+    return done;
+}
+
+bool TOggStream::NextPass() {
+    if (total_ > 0 && passFrames_ < total_) {
+        damage_ = "cut short";
+        return false;
+    }
+    // A pass with no sound in it would loop for ever without a frame to show for it.
+    if (!loop_ || passFrames_ == 0) return false;
+    if (!decoder_.Seek(0)) {
+        damage_ = "damaged";
+        return false;
+    }
+    passFrames_ = 0;
+    return true;
+}
+
+double TOggStream::EndedAt() const {
+    return Hertz() > 0 ? double(passFrames_) / Hertz() : 0;
+}
+
 std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size,
                                               std::string* why) {
     TOggDecoder decoder;

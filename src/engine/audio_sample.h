@@ -54,6 +54,38 @@ class TOggDecoder {
     std::unique_ptr<Impl> impl_;
 };
 
+// PCM read a piece at a time from Ogg Vorbis bytes, round and round when it loops: what music
+// plays from. A pass that turns out damaged (a hole in the stream, an error, or fewer frames than
+// the stream announced) ends the sound there instead of looping it, so broken data gives at most
+// one pass of sound, never a loop of noise. The bytes must outlive the stream.
+class TOggStream {
+  public:
+    // False when the bytes are not a stream TOggDecoder takes; Why() then says why.
+    bool Open(const std::uint8_t* data, std::size_t size, bool loop);
+    const std::string& Why() const { return decoder_.Why(); }
+    int Hertz() const { return decoder_.Hertz(); }
+    int Format() const { return decoder_.Format(); }
+    int Channels() const { return decoder_.Channels(); }
+    // Up to maxFrames frames into out; fewer only once the sound has ended.
+    std::size_t Read(std::int16_t* out, std::size_t maxFrames);
+    bool Ended() const { return ended_; }
+    // Why the sound ended early ("damaged", "cut short"); empty while it plays or after a whole
+    // pass of a sound that does not loop.
+    const std::string& Damage() const { return damage_; }
+    // Seconds into the pass where the sound ended, for saying where it broke.
+    double EndedAt() const;
+
+  private:
+    // The end of a pass: loop again, or end, whole or damaged.
+    bool NextPass();
+    TOggDecoder decoder_;
+    bool loop_ = false;
+    bool ended_ = true;
+    std::string damage_;
+    std::int64_t total_ = -1;
+    std::int64_t passFrames_ = 0;
+};
+
 // Decodes a whole Ogg Vorbis stream (mono or stereo, one format throughout) to 16-bit PCM; null
 // when the data is not such a stream, and then *why, when given, says what was wrong.
 std::unique_ptr<TAudioSample> DecodeOggVorbis(const std::uint8_t* data, std::size_t size,

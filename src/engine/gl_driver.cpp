@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -97,6 +98,11 @@ class TGLGraphics : public TGraphics {
     SDL_GLContext context = nullptr;
 };
 
+// 64-bit words for a row of `width` bits.
+std::size_t WordsPerRow(int width) {
+    return (std::size_t(width) + 63) / 64;
+}
+
 class TGLImageFrame : public TImageFrame {
   public:
     ~TGLImageFrame() override {
@@ -106,18 +112,18 @@ class TGLImageFrame : public TImageFrame {
     float uscale = 1, vscale = 1;
     GLuint name = 0;
     int seq = 0;
-    // Counts of texels that are not fully opaque (clearSums) and of texels that show at all
-    // (seenSums), summed over every rectangle from the top-left corner ((width + 1) x
-    // (height + 1) entries); empty for filtered textures, whose samples reach past a rectangle.
-    std::vector<std::uint32_t> clearSums;
-    std::vector<std::uint32_t> seenSums;
+    // One bit a texel, row after row: whether it is not fully opaque (clearBits) and whether it
+    // shows at all (seenBits); empty for filtered textures, whose samples reach past a
+    // rectangle. A bit a texel rather than a count a texel: a 512 x 512 page takes 64 KB, not 2 MB.
+    std::vector<std::uint64_t> clearBits;
+    std::vector<std::uint64_t> seenBits;
     int texW = 0, texH = 0;
 
     // Whether every texel of the rectangle is fully opaque.
     bool Opaque(float sx, float sy, float sw, float sh) const {
         if (!Whole(sx, sy, sw, sh)) return false;
         const auto x0 = std::size_t(sx), y0 = std::size_t(sy);
-        return Count(clearSums, x0, y0, x0 + std::size_t(sw), y0 + std::size_t(sh)) == 0;
+        return Count(clearBits, x0, y0, x0 + std::size_t(sw), y0 + std::size_t(sh)) == 0;
     }
     // Shrinks the rectangle to the texels in it that show (alpha above 0); false when none
     // does. A rectangle the tables cannot answer for is left as it is.
@@ -125,12 +131,12 @@ class TGLImageFrame : public TImageFrame {
         if (!Whole(sx, sy, sw, sh)) return true;
         std::size_t x0 = std::size_t(sx), y0 = std::size_t(sy);
         std::size_t x1 = x0 + std::size_t(sw), y1 = y0 + std::size_t(sh);
-        if (Count(seenSums, x0, y0, x1, y1) == 0) return false;
+        if (Count(seenBits, x0, y0, x1, y1) == 0) return false;
         // Each side moves in while the row or column it passes shows nothing.
-        x0 = Narrow(x0, x1, [&](std::size_t c) { return Count(seenSums, x0, y0, c, y1); });
-        x1 = Widen(x0, x1, [&](std::size_t c) { return Count(seenSums, c, y0, x1, y1); });
-        y0 = Narrow(y0, y1, [&](std::size_t r) { return Count(seenSums, x0, y0, x1, r); });
-        y1 = Widen(y0, y1, [&](std::size_t r) { return Count(seenSums, x0, r, x1, y1); });
+        x0 = Narrow(x0, x1, [&](std::size_t c) { return Count(seenBits, x0, y0, c, y1); });
+        x1 = Widen(x0, x1, [&](std::size_t c) { return Count(seenBits, c, y0, x1, y1); });
+        y0 = Narrow(y0, y1, [&](std::size_t r) { return Count(seenBits, x0, y0, x1, r); });
+        y1 = Widen(y0, y1, [&](std::size_t r) { return Count(seenBits, x0, r, x1, y1); });
         sx = float(x0);
         sy = float(y0);
         sw = float(x1 - x0);
@@ -139,17 +145,26 @@ class TGLImageFrame : public TImageFrame {
     }
 
   private:
-    // A rectangle of whole texels inside the texture, with tables to look it up in.
+    // A rectangle of whole texels inside the texture, with masks to look it up in.
     bool Whole(float sx, float sy, float sw, float sh) const {
-        return !clearSums.empty() && sw > 0 && sh > 0 && sx == std::floor(sx) &&
+        return !clearBits.empty() && sw > 0 && sh > 0 && sx == std::floor(sx) &&
                sy == std::floor(sy) && sw == std::floor(sw) && sh == std::floor(sh) && sx >= 0 &&
                sy >= 0 && sx + sw <= float(texW) && sy + sh <= float(texH);
     }
-    std::uint32_t Count(const std::vector<std::uint32_t>& sums, std::size_t x0, std::size_t y0,
-                        std::size_t x1, std::size_t y1) const {
-        const std::size_t row = std::size_t(texW) + 1;
-        return sums[y1 * row + x1] - sums[y0 * row + x1] - sums[y1 * row + x0] +
-               sums[y0 * row + x0];
+    // The set bits of the texels [x0, x1) x [y0, y1).
+    std::size_t Count(const std::vector<std::uint64_t>& bits, std::size_t x0, std::size_t y0,
+                      std::size_t x1, std::size_t y1) const {
+        if (x0 >= x1) return 0;
+        const std::size_t words = WordsPerRow(texW);
+        std::size_t count = 0;
+        for (std::size_t y = y0; y < y1; ++y)
+            for (std::size_t w = x0 / 64; w <= (x1 - 1) / 64; ++w) {
+                std::uint64_t word = bits[y * words + w];
+                if (w == x0 / 64) word &= ~std::uint64_t{0} << (x0 % 64);
+                if (w == (x1 - 1) / 64 && x1 % 64 != 0) word &= ~(~std::uint64_t{0} << (x1 % 64));
+                count += std::size_t(std::popcount(word));
+            }
+        return count;
     }
     // The last `to` in [lo, hi] whose part [lo, to) counts nothing, for counts growing with `to`.
     template <class F>
@@ -181,20 +196,16 @@ class TGLImageFrame : public TImageFrame {
 };
 
 namespace {
-// The summed-area table of the texels `counts` picks by their alpha.
+// A bit for each texel that `picks` by its alpha, row after row.
 template <class Pick>
-std::vector<std::uint32_t> AlphaSums(const TPixmap& p, Pick counts) {
-    const std::size_t row = std::size_t(p.width) + 1;
-    std::vector<std::uint32_t> sums(row * (std::size_t(p.height) + 1), 0);
-    for (int y = 0; y < p.height; ++y) {
-        std::uint32_t line = 0;
-        for (int x = 0; x < p.width; ++x) {
-            line += counts(p.Row(y)[x * 4 + 3]) ? 1 : 0;
-            sums[(std::size_t(y) + 1) * row + std::size_t(x) + 1] =
-                sums[std::size_t(y) * row + std::size_t(x) + 1] + line;
-        }
-    }
-    return sums;
+std::vector<std::uint64_t> AlphaBits(const TPixmap& p, Pick picks) {
+    const std::size_t words = WordsPerRow(p.width);
+    std::vector<std::uint64_t> bits(words * std::size_t(p.height), 0);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (picks(p.Row(y)[x * 4 + 3]))
+                bits[std::size_t(y) * words + std::size_t(x) / 64] |= std::uint64_t{1} << (x % 64);
+    return bits;
 }
 }  // namespace
 
@@ -695,8 +706,8 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     frame->texW = tw;
     frame->texH = th;
     if (!filtered && !mipmapped) {
-        frame->clearSums = AlphaSums(*canvas, [](std::uint8_t a) { return a != 255; });
-        frame->seenSums = AlphaSums(*canvas, [](std::uint8_t a) { return a != 0; });
+        frame->clearBits = AlphaBits(*canvas, [](std::uint8_t a) { return a != 255; });
+        frame->seenBits = AlphaBits(*canvas, [](std::uint8_t a) { return a != 0; });
     }
     return frame;
 }

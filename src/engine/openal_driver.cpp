@@ -5,13 +5,18 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <AL/efx.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 #include "engine/audio_sample.h"
+#include "engine/stream.h"
 
 namespace {
 
@@ -34,6 +39,7 @@ constexpr int kOutputHertz = 48000;
 constexpr int kOutputChannels = 2;
 
 class TOpenALChannel;
+struct TALStream;
 
 // The mixer with its context, and every AL object made on it. Sounds and channels hold it weakly:
 // once the driver shuts down they find it gone and do nothing.
@@ -54,6 +60,10 @@ struct TALCore {
     // Set while nothing hears the mix: effects are dropped instead of piling up for the output's
     // return, while the music waits in its place.
     bool dropEffects = false;
+    // The streams being played, fed by whichever thread mixes (the output's) and started and
+    // stopped by the game's. No AL call is made while the game's thread holds the lock.
+    std::mutex streamLock;
+    std::vector<std::shared_ptr<TALStream>> streams;
 
     ~TALCore() { Close(); }
     bool Open() const { return device != nullptr; }
@@ -64,6 +74,8 @@ struct TALCore {
     void Keep(const std::shared_ptr<TOpenALChannel>& channel);
     void Sweep();
     void DropEffects();
+    // Feeds every stream, then mixes `frames` frames into out. Called by the output's thread.
+    void Mix(std::int16_t* out, int frames);
     void Close();
 };
 
@@ -136,6 +148,69 @@ std::shared_ptr<TALBuffer> Upload(const std::shared_ptr<TALCore>& core, const st
     return alGetError() == AL_NO_ERROR ? buffer : nullptr;
 }
 
+// A stream keeps this many buffers of this many frames queued on its source: about 0.37 s of
+// 44.1 kHz sound ahead of the mixer, which takes about 21 ms a turn and feeds it every turn.
+constexpr int kStreamBuffers = 4;
+constexpr std::size_t kStreamFrames = 4096;
+
+// What a streamed sound plays from: its compressed bytes, shared by every channel playing it.
+struct TALStreamSource {
+    std::string name;
+    TByteSource bytes;
+    bool loop = false;
+};
+
+// One stream on a source: its reader and the AL buffers it cycles through the source's queue.
+struct TALStream {
+    std::shared_ptr<const TALStreamSource> from;
+    TOggStream reader;
+    ALuint source = 0;
+    std::array<ALuint, kStreamBuffers> buffers{};
+    // Buffers not queued on the source: at the start, and once played.
+    std::vector<ALuint> idle;
+    std::vector<std::int16_t> scratch;
+
+    // Decodes the next piece into an idle buffer and queues it; false when nothing more comes.
+    bool QueueOne();
+    // Takes back what the source has played and queues as much again; starts the source again
+    // if it ran dry meanwhile. Called under the core's stream lock.
+    void Feed();
+};
+
+bool TALStream::QueueOne() {
+    if (idle.empty() || reader.Ended()) return false;
+    scratch.resize(kStreamFrames * static_cast<std::size_t>(reader.Channels()));
+    const std::size_t frames = reader.Read(scratch.data(), kStreamFrames);
+    if (reader.Ended() && !reader.Damage().empty())
+        std::fprintf(stderr, "The music \"%s\" is %s %.1f s in: it stops there.\n",
+                     from->name.c_str(), reader.Damage().c_str(), reader.EndedAt());
+    if (frames == 0) return false;
+    const ALuint buffer = idle.back();
+    alBufferData(buffer, AlFormat(reader.Format()), scratch.data(),
+                 static_cast<ALsizei>(frames * static_cast<std::size_t>(reader.Channels()) * 2),
+                 reader.Hertz());
+    alSourceQueueBuffers(source, 1, &buffer);
+    idle.pop_back();
+    return true;
+}
+
+void TALStream::Feed() {
+    ALint processed = 0;
+    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    for (; processed > 0; --processed) {
+        ALuint buffer = 0;
+        alSourceUnqueueBuffers(source, 1, &buffer);
+        idle.push_back(buffer);
+    }
+    while (QueueOne()) {
+    }
+    ALint state = AL_STOPPED, queued = 0;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+    // A source that played its whole queue before it was fed stops; it was meant to go on.
+    if (state == AL_STOPPED && queued > 0) alSourcePlay(source);
+}
+
 class TOpenALChannel final : public TChannel, public std::enable_shared_from_this<TOpenALChannel> {
   public:
     explicit TOpenALChannel(std::weak_ptr<TALCore> core) : core_(std::move(core)) {}
@@ -143,6 +218,8 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
 
     // Puts buffer on the channel from its start, playing or cued.
     void Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, bool paused);
+    // Puts a stream of the source on the channel from its start, playing or cued.
+    void StartStream(const std::shared_ptr<const TALStreamSource>& from, bool paused);
     bool BelongsTo(const std::shared_ptr<TALCore>& core) const { return core_.lock() == core; }
     bool Loops() const { return loop_; }
 
@@ -181,6 +258,7 @@ class TOpenALChannel final : public TChannel, public std::enable_shared_from_thi
     std::weak_ptr<TALCore> core_;
     ALuint source_ = 0;
     std::shared_ptr<TALBuffer> buffer_;
+    std::shared_ptr<TALStream> stream_;
     bool loop_ = false;
     bool cued_ = false;
     float volume_ = 1;
@@ -210,6 +288,41 @@ void TOpenALChannel::Start(const std::shared_ptr<TALBuffer>& buffer, bool loop, 
     core->Keep(shared_from_this());
 }
 
+void TOpenALChannel::StartStream(const std::shared_ptr<const TALStreamSource>& from, bool paused) {
+    Release();
+    loop_ = from->loop;
+    TALCore* core = LiveCore(core_);
+    if (!core || (core->dropEffects && !loop_)) return;
+    auto stream = std::make_shared<TALStream>();
+    stream->from = from;
+    if (!stream->reader.Open(from->bytes.data, from->bytes.size, from->loop)) return;
+    source_ = core->AcquireSource();
+    if (!source_) return;
+    alGetError();
+    alGenBuffers(kStreamBuffers, stream->buffers.data());
+    if (alGetError() != AL_NO_ERROR) {
+        core->ReleaseSource(source_);
+        source_ = 0;
+        return;
+    }
+    stream->source = source_;
+    stream->idle.assign(stream->buffers.begin(), stream->buffers.end());
+    alSourcei(source_, AL_LOOPING, AL_FALSE);
+    Apply();
+    // One piece now, so the channel plays at once; the mixer's thread decodes the rest.
+    stream->QueueOne();
+    if (paused)
+        cued_ = true;
+    else
+        alSourcePlay(source_);
+    stream_ = stream;
+    {
+        std::lock_guard<std::mutex> hold(core->streamLock);
+        core->streams.push_back(std::move(stream));
+    }
+    core->Keep(shared_from_this());
+}
+
 void TOpenALChannel::Apply() const {
     // A flat mix: the listener hears every voice at its gain, wherever it sits.
     alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
@@ -235,16 +348,22 @@ void TOpenALChannel::SetPaused(bool paused) {
 
 void TOpenALChannel::Release() {
     cued_ = false;
-    if (source_) {
-        if (TALCore* core = LiveCore(core_)) {
-            // Rewound rather than stopped: a source comes back from the pool in its initial
-            // state, which is what a cue on it waits in.
-            alSourceRewind(source_);
-            alSourcei(source_, AL_BUFFER, 0);
-            core->ReleaseSource(source_);
+    TALCore* core = LiveCore(core_);
+    if (source_ && core) {
+        // Off the mixer's thread first, so nothing feeds the source while it is emptied.
+        if (stream_) {
+            std::lock_guard<std::mutex> hold(core->streamLock);
+            std::erase(core->streams, stream_);
         }
-        source_ = 0;
+        // Rewound rather than stopped: a source comes back from the pool in its initial state,
+        // which is what a cue on it waits in.
+        alSourceRewind(source_);
+        alSourcei(source_, AL_BUFFER, 0);
+        core->ReleaseSource(source_);
     }
+    source_ = 0;
+    if (stream_ && core) alDeleteBuffers(kStreamBuffers, stream_->buffers.data());
+    stream_.reset();
     buffer_.reset();
 }
 
@@ -307,11 +426,23 @@ void TALCore::DropEffects() {
     Sweep();
 }
 
+void TALCore::Mix(std::int16_t* out, int frames) {
+    {
+        std::lock_guard<std::mutex> hold(streamLock);
+        for (const auto& stream : streams) stream->Feed();
+    }
+    render(device, out, frames);
+}
+
 void TALCore::Close() {
     if (!device) return;
     std::vector<std::shared_ptr<TOpenALChannel>> dying;
     dying.swap(live);
     dying.clear();
+    {
+        std::lock_guard<std::mutex> hold(streamLock);
+        streams.clear();
+    }
     for (ALuint s : sources) {
         alSourceStop(s);
         alSourcei(s, AL_BUFFER, 0);
@@ -350,6 +481,30 @@ class TOpenALSound final : public TSound {
     }
     std::shared_ptr<TALBuffer> buffer_;
     bool loop_;
+};
+
+class TOpenALStreamSound final : public TSound {
+  public:
+    TOpenALStreamSound(std::weak_ptr<TALCore> core, std::shared_ptr<const TALStreamSource> from)
+        : core_(std::move(core)), from_(std::move(from)) {}
+    std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
+        return Start(std::move(channel), false);
+    }
+    std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override {
+        return Start(std::move(channel), true);
+    }
+    const TALStreamSource& From() const { return *from_; }
+
+  private:
+    std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
+        auto core = core_.lock();
+        auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
+        if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
+        own->StartStream(from_, paused);
+        return own;
+    }
+    std::weak_ptr<TALCore> core_;
+    std::shared_ptr<const TALStreamSource> from_;
 };
 
 // Decoder memory: the storage of an AL buffer mapped for writing, or a plain vector when OpenAL
@@ -422,6 +577,11 @@ int& LoopbackHertz() {
     return hertz;
 }
 
+int& LoopbackChannels() {
+    static int channels = 1;
+    return channels;
+}
+
 // The current driver's mixer, for the tests' MixOpenAL and ReadOpenALSound.
 std::weak_ptr<TALCore>& CurrentCore() {
     static std::weak_ptr<TALCore> core;
@@ -440,6 +600,9 @@ std::vector<ALCint> ContextAttributes(ALCdevice* device, int hertz, bool stereo)
     // the mix under full scale instead.
     if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE)
         attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    // OpenAL keeps 256 voices ready, each with room for its effect sends: the game uses no
+    // effects, and asking for none saves a megabyte.
+    attributes.insert(attributes.end(), {ALC_MAX_AUXILIARY_SENDS, 0});
     attributes.insert(attributes.end(),
                       {ALC_FORMAT_CHANNELS_SOFT, stereo ? ALC_STEREO_SOFT : ALC_MONO_SOFT,
                        ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT, ALC_FREQUENCY, hertz, 0});
@@ -496,6 +659,7 @@ class TOpenALDriver final : public TAudioDriver {
         if (!core_) return TAudioDriver::AllocSampleBuffer(frames, hertz, format);
         return std::make_unique<TALSampleBuffer>(core_, frames, hertz, format);
     }
+    std::unique_ptr<TSound> LoadStream(const std::string& source, int flags) override;
     std::unique_ptr<TSound> CreateSound(TSampleBuffer& buffer, int frames, int flags) override {
         auto* own = dynamic_cast<TALSampleBuffer*>(&buffer);
         if (!own) return TAudioDriver::CreateSound(buffer, frames, flags);
@@ -511,20 +675,32 @@ class TOpenALDriver final : public TAudioDriver {
     std::unique_ptr<TSoundOutput> output_;
 };
 
+std::unique_ptr<TSound> TOpenALDriver::LoadStream(const std::string& source, int flags) {
+    auto from = std::make_shared<TALStreamSource>();
+    from->name = source;
+    from->loop = (flags & SOUND_LOOP) != 0;
+    if (!core_ || !OpenBytes(source, from->bytes)) return nullptr;
+    TOggDecoder probe;
+    if (!probe.Open(from->bytes.data, from->bytes.size)) {
+        ReportRefusedSound(source, probe.Why());
+        return nullptr;
+    }
+    return std::make_unique<TOpenALStreamSound>(core_, std::move(from));
+}
+
 bool TOpenALDriver::Startup() {
     if (core_) return true;
     const bool tests = LoopbackHertz() > 0;
-    core_ =
-        tests ? OpenMixer(LoopbackHertz(), false) : OpenMixer(kOutputHertz, kOutputChannels == 2);
+    core_ = tests ? OpenMixer(LoopbackHertz(), LoopbackChannels() == 2)
+                  : OpenMixer(kOutputHertz, kOutputChannels == 2);
     if (!core_) return false;
     CurrentCore() = core_;
     if (tests) return true;
     if (!device_) device_ = CreatePlatformOutputDevice();
-    ALCdevice* mixer = core_->device;
-    RenderSamplesFn render = core_->render;
+    TALCore* mixer = core_.get();
     output_ = std::make_unique<TSoundOutput>(
         std::move(device_), kOutputHertz, kOutputChannels,
-        [mixer, render](std::int16_t* out, int frames) { render(mixer, out, frames); });
+        [mixer](std::int16_t* out, int frames) { mixer->Mix(out, frames); });
     CurrentOutput() = output_.get();
     return true;
 }
@@ -547,36 +723,37 @@ void TOpenALDriver::Update() {
 
 }  // namespace
 
-void UseOpenALLoopback(int hertz) {
+void UseOpenALLoopback(int hertz, int channels) {
     LoopbackHertz() = hertz > 0 ? hertz : 0;
+    LoopbackChannels() = channels == 2 ? 2 : 1;
 }
 
 std::vector<std::int16_t> MixOpenAL(int milliseconds) {
     auto core = CurrentCore().lock();
     if (!core || !core->Open() || LoopbackHertz() <= 0 || milliseconds <= 0) return {};
-    std::vector<std::int16_t> pcm(std::size_t(std::int64_t{LoopbackHertz()} * milliseconds / 1000));
-    core->render(core->device, pcm.data(), ALCsizei(pcm.size()));
+    const std::size_t channels = static_cast<std::size_t>(LoopbackChannels());
+    const std::size_t frames = std::size_t(std::int64_t{LoopbackHertz()} * milliseconds / 1000);
+    std::vector<std::int16_t> pcm(frames * channels);
+    // In turns of 10 ms at most, as an output pulls, so the streams are fed as they would be.
+    const std::size_t turn = static_cast<std::size_t>(LoopbackHertz()) / 100;
+    for (std::size_t at = 0; at < frames; at += turn)
+        core->Mix(pcm.data() + at * channels, static_cast<int>(std::min(turn, frames - at)));
     return pcm;
 }
 
-namespace {
-// OpenAL only mixes here, so its own output back-ends are never used; but it sets them all up on
-// its first call, and its PulseAudio one waits for the server there, holding the game for as
-// long as a server that does not answer takes. Unless the player chose OpenAL's back-ends
-// himself, it is told to set up none. Must run before OpenAL's first call and before any other
-// thread reads the environment.
-void KeepOpenALOffTheOutput() {
+void PrepareOpenAL() {
+    // OpenAL sets every back-end it is allowed up on its first call, and its PulseAudio one waits
+    // there for the server, for as long as one that does not answer takes.
     setenv("ALSOFT_DRIVERS", "null", 0);
 }
-}  // namespace
 
 std::unique_ptr<TAudioDriver> CreateOpenALDriver() {
-    KeepOpenALOffTheOutput();
+    PrepareOpenAL();
     return std::make_unique<TOpenALDriver>(nullptr, true);
 }
 
 std::unique_ptr<TAudioDriver> CreateOpenALDriver(std::unique_ptr<TOutputDevice> device) {
-    KeepOpenALOffTheOutput();
+    PrepareOpenAL();
     return std::make_unique<TOpenALDriver>(std::move(device), false);
 }
 
@@ -585,6 +762,14 @@ TSoundOutput* OpenALOutput() {
 }
 
 bool ReadOpenALSound(const TSound& sound, std::vector<std::int16_t>& pcm, int& hertz, int& format) {
+    if (auto* stream = dynamic_cast<const TOpenALStreamSound*>(&sound)) {
+        auto sample = DecodeOggVorbis(stream->From().bytes.data, stream->From().bytes.size);
+        if (!sample) return false;
+        pcm = std::move(sample->samples);
+        hertz = sample->hertz;
+        format = sample->format;
+        return true;
+    }
     auto* own = dynamic_cast<const TOpenALSound*>(&sound);
     if (!own) return false;
     const TALBuffer& buffer = own->Buffer();

@@ -30,9 +30,11 @@ struct Pacer {
     void Reset() { *this = Pacer{}; }
     void Wait(int hertz) {
         int now = MilliSecs();
+        // The first frame has none before it to keep its distance from: it goes at once.
         if (!started) {
             started = true;
             target = now;
+            return;
         }
         target += 1000 / hertz;
         remainder += 1000 - (1000 / hertz) * hertz;

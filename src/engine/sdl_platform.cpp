@@ -439,12 +439,14 @@ bool StartVideo() {
         return false;
     }
     g_videoOk = true;
-    AddExitHook([] {
-        EndGraphics();
-        DetachAllJoysticks();
-        SDL_Quit();
-        g_videoOk = false;
-    });
+    AddExitHook(EndGraphics, ExitStage::Display);
+    AddExitHook(
+        [] {
+            DetachAllJoysticks();
+            SDL_Quit();
+            g_videoOk = false;
+        },
+        ExitStage::Platform);
     return true;
 }
 }  // namespace

@@ -220,7 +220,7 @@ TSoundOutput::~TSoundOutput() {
     }
     // Long enough for any answering sound server to close the stream; a keeper stuck connecting
     // to one that never answers is left to finish by itself rather than keep the game from ending.
-    const bool finished = keeper_->wake.wait_for(hold, std::chrono::milliseconds(250),
+    const bool finished = keeper_->wake.wait_for(hold, std::chrono::milliseconds(100),
                                                  [this] { return keeper_->done; });
     hold.unlock();
     if (finished)

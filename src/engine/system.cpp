@@ -1,11 +1,13 @@
 #include "engine/system.h"
 
+#include <malloc.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 TNotifySink* PlatformNotifySink();  // sdl_platform.cpp
@@ -15,9 +17,19 @@ TNotifySink* g_sink = nullptr;
 TEventPump* g_pump = nullptr;
 std::string g_title = "Kestrune";
 
-std::vector<std::function<void()>>& Hooks() {
-    static std::vector<std::function<void()>> hooks;
+struct ExitHook {
+    std::function<void()> run;
+    ExitStage stage;
+};
+
+std::vector<ExitHook>& Hooks() {
+    static std::vector<ExitHook> hooks;
     return hooks;
+}
+
+std::mutex& HooksLock() {
+    static std::mutex lock;
+    return lock;
 }
 }  // namespace
 
@@ -30,34 +42,71 @@ void Notify(const std::string& text, int serious) {
     sink->Notify(text, serious != 0);
 }
 
-void AddExitHook(std::function<void()> hook) {
-    Hooks().push_back(std::move(hook));
+void AddExitHook(std::function<void()> hook, ExitStage stage) {
+    std::lock_guard<std::mutex> hold(HooksLock());
+    Hooks().push_back({std::move(hook), stage});
 }
 
 namespace {
-// Longest the exit hooks and the library destructors may take before the process ends anyway.
-constexpr int kLeaveMilliseconds = 100;
+// Longest the exit hooks and the library destructors may take before the process ends anyway:
+// only a real hang (a sound server that stopped answering mid-call, say) is ever this slow.
+constexpr int kLeaveMilliseconds = 1000;
 volatile std::sig_atomic_t g_leaveCode = 0;
 
 void LeaveNow(int) {
+    static const char said[] = "Kestrune: closing took over a second; ending now.\n";
+    (void)!write(STDERR_FILENO, said, sizeof said - 1);
     _exit(g_leaveCode);
 }
 
-// A closed game must go at once even when a library hangs on its way out (a sound server that
-// does not answer, a busy machine): a timer ends the process if the clean exit takes too long.
-void GuardLeaving(int code) {
-    g_leaveCode = code;
-    std::signal(SIGALRM, LeaveNow);
-    itimerval timer{};
-    timer.it_value.tv_usec = kLeaveMilliseconds * 1000;
-    setitimer(ITIMER_REAL, &timer, nullptr);
+// A closed game must go even when a library hangs on its way out: a timer ends the process if
+// the clean exit takes too long. A hook that throws instead of ending (a fuzzer's or a test's)
+// gets the timer and its signal back as they were.
+class LeavingGuard {
+  public:
+    explicit LeavingGuard(int code) {
+        g_leaveCode = code;
+        before_ = std::signal(SIGALRM, LeaveNow);
+        itimerval timer{};
+        timer.it_value.tv_sec = kLeaveMilliseconds / 1000;
+        timer.it_value.tv_usec = kLeaveMilliseconds % 1000 * 1000;
+        setitimer(ITIMER_REAL, &timer, &timerBefore_);
+    }
+    ~LeavingGuard() {
+        setitimer(ITIMER_REAL, &timerBefore_, nullptr);
+        std::signal(SIGALRM, before_);
+    }
+    LeavingGuard(const LeavingGuard&) = delete;
+    LeavingGuard& operator=(const LeavingGuard&) = delete;
+
+  private:
+    void (*before_)(int) = SIG_DFL;
+    itimerval timerBefore_{};
+};
+
+void RunExitHooks() {
+    std::vector<ExitHook> hooks;
+    {
+        std::lock_guard<std::mutex> hold(HooksLock());
+        hooks.swap(Hooks());
+    }
+    for (ExitStage stage :
+         {ExitStage::Game, ExitStage::Display, ExitStage::Sound, ExitStage::Platform})
+        for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+            if (it->stage == stage) it->run();
 }
 
 [[noreturn]] void Leave(int code) {
-    GuardLeaving(code);
-    std::vector<std::function<void()>> hooks;
-    hooks.swap(Hooks());
-    for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) (*it)();
+    // Whatever was printed is out before anything can hang.
+    std::fflush(nullptr);
+    // Never destroyed on the way out: it guards the library destructors std::exit runs too.
+    auto* guard = new LeavingGuard(code);
+    try {
+        RunExitHooks();
+    } catch (...) {
+        delete guard;
+        throw;
+    }
     std::fflush(nullptr);
     std::exit(code);
 }
@@ -69,6 +118,10 @@ void End() {
 
 void EndWithError(int code) {
     Leave(code == 0 ? 1 : code);
+}
+
+void UseOneHeap() {
+    mallopt(M_ARENA_MAX, 1);
 }
 
 void AppTitle(const std::string& title) {

@@ -18,12 +18,25 @@ class TNotifySink {
 void SetNotifySink(TNotifySink* sink);
 void Notify(const std::string& text, int serious = 0);
 
-// Runs when End is called, the most recently added first.
-void AddExitHook(std::function<void()> hook);
-// Runs the exit hooks, then ends the process with exit code 0.
+// When an exit hook runs: the game's own work in flight first (it may still be using what the
+// others close), then the display's (it puts back a desktop mode the game changed, and nothing
+// after it may keep that from happening), then the sound's, then the platform library's own end,
+// which the others still need.
+enum class ExitStage { Game, Display, Sound, Platform };
+// Runs when End is called, in stage order, the most recently added first within a stage. May be
+// called from any thread.
+void AddExitHook(std::function<void()> hook, ExitStage stage);
+// Flushes buffered output, runs the exit hooks, then ends the process with exit code 0. Should a
+// hook or a library's own clean-up hang for a second, the process ends anyway, saying so on
+// stderr.
 [[noreturn]] void End();
 // The same for a failure: the exit hooks, then the process ends with `code` (not 0).
 [[noreturn]] void EndWithError(int code);
+
+// Every thread allocates from one heap: the game's few threads allocate little, and the arena of
+// its own each would otherwise get keeps a megabyte or two resident for nothing. Call before
+// threads start.
+void UseOneHeap();
 
 // Caption for windows opened from now on.
 void AppTitle(const std::string& title);

@@ -27,13 +27,14 @@ void VirtualGfx::SetVirtualGraphics(int vW, int vH, int stretch) {
     SetViewport(0, 0, GraphicsWidth(), GraphicsHeight());
     SetOrigin(0, 0);
 
-    // Every buffer of the swap chain starts black.
+    // Every buffer of the swap chain starts black. Nobody sees these frames, so they go at once
+    // rather than on the frame schedule: the window's first real picture is not held up by them.
     int r, g, b;
     GetClsColor(r, g, b);
     SetClsColor(0, 0, 0);
     for (int i = 0; i < 3; ++i) {
         Cls();
-        Flip(-1);
+        Flip(0);
     }
     SetClsColor(r, g, b);
 

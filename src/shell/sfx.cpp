@@ -15,6 +15,11 @@ struct SoundFile {
     int flags;
 };
 
+// Effects are short and many may start in one frame: they are decoded once, at start-up. The
+// music loops, and a minute of it is 10 MB of sound decoded: it is played straight from its file,
+// a little ahead of the mixer.
+constexpr int STREAMED = 1 << 8;
+
 // In loading order. The fourth stage track plays the second one's music again as a sound of
 // its own.
 const SoundFile kSounds[] = {
@@ -27,13 +32,17 @@ const SoundFile kSounds[] = {
     {&SFXState::UI1, "ui1.ogg", 0},
     {&SFXState::UI2, "ui2.ogg", 0},
     {&SFXState::PlayerDie, "player_die.ogg", 0},
-    {&SFXState::MusicChase, "music_chase.ogg", SOUND_LOOP},
-    {&SFXState::MusicTrack1, "music_track1.ogg", SOUND_LOOP},
-    {&SFXState::MusicTrack2, "music_track2.ogg", SOUND_LOOP},
-    {&SFXState::MusicTrack3, "music_track3.ogg", SOUND_LOOP},
-    {&SFXState::MusicTrack4, "music_track2.ogg", SOUND_LOOP},
-    {&SFXState::MusicTitle, "music_title.ogg", SOUND_LOOP},
+    {&SFXState::MusicChase, "music_chase.ogg", SOUND_LOOP | STREAMED},
+    {&SFXState::MusicTrack1, "music_track1.ogg", SOUND_LOOP | STREAMED},
+    {&SFXState::MusicTrack2, "music_track2.ogg", SOUND_LOOP | STREAMED},
+    {&SFXState::MusicTrack3, "music_track3.ogg", SOUND_LOOP | STREAMED},
+    {&SFXState::MusicTrack4, "music_track2.ogg", SOUND_LOOP | STREAMED},
+    {&SFXState::MusicTitle, "music_title.ogg", SOUND_LOOP | STREAMED},
 };
+
+std::string SourceOf(const SoundFile& s) {
+    return std::string("incbin::../assets/sounds/") + s.file;
+}
 
 }  // namespace
 
@@ -48,11 +57,17 @@ namespace {
 void SFX::Load() {
     MusicChannel = AllocChannel();
     LoadingChannel = AllocChannel();
-    std::vector<TSoundRequest> requests;
+    std::vector<TSoundRequest> decoded;
     for (const SoundFile& s : kSounds)
-        requests.push_back({std::string("incbin::../assets/sounds/") + s.file, s.flags});
-    std::vector<std::unique_ptr<TSound>> sounds = LoadSounds(requests);
-    for (std::size_t i = 0; i < sounds.size(); ++i) state_.*kSounds[i].slot = std::move(sounds[i]);
+        if (s.flags & STREAMED)
+            state_.*s.slot = LoadStream(SourceOf(s), s.flags & ~STREAMED);
+        else
+            decoded.push_back({SourceOf(s), s.flags});
+    // One thread: the effects are small, and the display opens on the other core meanwhile.
+    std::vector<std::unique_ptr<TSound>> sounds = LoadSounds(decoded, 1);
+    std::size_t next = 0;
+    for (const SoundFile& s : kSounds)
+        if (!(s.flags & STREAMED)) state_.*s.slot = std::move(sounds[next++]);
 }
 
 void SFX::Reset() {

@@ -54,9 +54,10 @@ class SFX {
     static inline std::unique_ptr<TSound>& MusicTitle = state_.MusicTitle;
     static inline TSound*& CurrentMusic = state_.CurrentMusic;
 
-    // Start-up: the two idle channels, then every sound of the table from the embedded files,
-    // decoded on all cores. A sound whose file is missing or does not decode stays null, and
-    // every function below skips it without a sound.
+    // Start-up: the two idle channels, then every sound of the table from the embedded files: the
+    // effects decoded on all cores, the music opened to be streamed as it plays. A sound whose
+    // file is missing or does not decode stays null, and every function below skips it without a
+    // sound.
     static void Load();
     // Every global back to its value before Load (tests).
     static void Reset();

@@ -1,5 +1,7 @@
 #include "top/game.h"
 
+#include <thread>
+
 #include "engine/audio.h"
 #include "engine/gl_driver.h"
 #include "engine/input.h"
@@ -25,11 +27,26 @@
 std::unique_ptr<GameClass> game;
 
 namespace {
-// Class-level data of every game class, in declaration order. Every sound is decoded here,
-// before the display opens.
-void InitClassData() {
-    InitTweenEquations();
-    SFX::Load();
+// The sounds load on a thread of their own while the display opens: the window shows as soon as
+// the platform can make it, and the effects are decoded and the music opened meanwhile.
+std::thread& SoundLoader() {
+    static std::thread loader;
+    return loader;
+}
+
+void FinishLoadingSounds() {
+    if (SoundLoader().joinable()) SoundLoader().join();
+}
+
+void LoadSoundsMeanwhile() {
+    static bool hooked = false;
+    if (!hooked) {
+        // A start-up that fails with the display ends the process while the sounds still load.
+        hooked = true;
+        AddExitHook(FinishLoadingSounds, ExitStage::Game);
+    }
+    PrepareAudio();
+    SoundLoader() = std::thread([] { SFX::Load(); });
 }
 
 // The renderer in use, top-left on every screen, above the scan lines. Drawn in the clear 8 x 8
@@ -102,8 +119,10 @@ void GameClass::ScanLines() {
 }
 
 void Startup(const StartupOptions& options) {
+    UseOneHeap();
     RegisterEmbeddedAssets();
-    InitClassData();
+    InitTweenEquations();
+    LoadSoundsMeanwhile();
     atlasFile = std::make_unique<AtlasFileClass>();
     screenManager = std::make_unique<ScreenClass>();
     display = std::make_unique<DisplayClass>();
@@ -117,6 +136,8 @@ void Startup(const StartupOptions& options) {
     OpenDisplayFromSettings();
     SetBlend(ALPHABLEND);
     Image::Load();
+    // The loading screen starts its jingle.
+    FinishLoadingSounds();
     game->Begin();
 }
 

@@ -1,5 +1,7 @@
 #include "support/audio_recording_driver.h"
 
+#include "engine/stream.h"
+
 namespace {
 std::shared_ptr<RecordedChannel> NewChannel(const std::weak_ptr<AudioRecord>& record) {
     auto channel = std::make_shared<RecordedChannel>(record);
@@ -50,6 +52,13 @@ std::unique_ptr<TSound> AudioRecordingDriver::CreateSound(const TAudioSample& sa
     auto sound = std::make_unique<RecordedSound>(record_, "decoded", flags);
     sound->pcm = sample;
     return sound;
+}
+
+std::unique_ptr<TSound> AudioRecordingDriver::LoadStream(const std::string& source, int flags) {
+    TByteSource bytes;
+    TOggDecoder decoder;
+    if (!OpenBytes(source, bytes) || !decoder.Open(bytes.data, bytes.size)) return nullptr;
+    return std::make_unique<RecordedSound>(record_, source, flags);
 }
 
 std::shared_ptr<TChannel> AudioRecordingDriver::AllocChannel() {

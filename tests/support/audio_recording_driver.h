@@ -77,6 +77,8 @@ class AudioRecordingDriver : public TAudioDriver {
     std::unique_ptr<TSound> CreateSound(const TAudioSample& sample, int flags) override;
     using TAudioDriver::CreateSound;
     std::shared_ptr<TChannel> AllocChannel() override;
+    // A sound named after its source, which only has to open: nothing is decoded.
+    std::unique_ptr<TSound> LoadStream(const std::string& source, int flags) override;
 
     // A sound that needs no data, for tests of what gets played when.
     std::unique_ptr<TSound> MakeSound(const std::string& name, int flags = 0);
