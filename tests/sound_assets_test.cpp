@@ -210,6 +210,31 @@ TEST(SoundAssets, MusicLoopsWithoutAClick) {
     }
 }
 
+// The music is streamed and looped as it plays: every pass must be the whole file, sample for
+// sample, with the next pass starting at the file's first frame.
+TEST(SoundAssets, StreamedMusicLoopsToTheSample) {
+    for (const auto& e : kSounds) {
+        if (!e.music) continue;
+        const TAudioSample& whole = Decoded(e.name);
+        const std::string bytes = ReadText(kAssets + "/" + e.name + ".ogg");
+        TOggStream stream;
+        ASSERT_TRUE(
+            stream.Open(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), true));
+        // A pass and a bit, in the pieces the mixer's thread reads.
+        std::vector<std::int16_t> heard((std::size_t(whole.length) + 8192) * 2);
+        for (std::size_t at = 0; at < heard.size(); at += 4096 * 2)
+            ASSERT_EQ(stream.Read(heard.data() + at,
+                                  std::min<std::size_t>(4096, (heard.size() - at) / 2)),
+                      std::min<std::size_t>(4096, (heard.size() - at) / 2))
+                << e.name;
+        EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), heard.begin()))
+            << e.name;
+        EXPECT_TRUE(
+            std::equal(heard.begin() + whole.length * 2, heard.end(), whole.samples.begin()))
+            << e.name << ": the second pass does not start at the first frame";
+    }
+}
+
 // The game plays music at half volume at most and effects at full volume; an effect must not
 // drown under the music even then.
 TEST(SoundAssets, EffectsAreAsLoudAsTheMusicTheyPlayOver) {
