@@ -15,7 +15,8 @@ floor_of() {
 }
 bad=0
 edges=$(mktemp)
-trap 'rm -f "$edges"' EXIT
+units=$(mktemp)
+trap 'rm -f "$edges" "$units"' EXIT
 while IFS= read -r -d '' file; do
     rel=${file#"$src"/}
     from=${rel%%/*}
@@ -39,6 +40,11 @@ while IFS= read -r -d '' file; do
             bad=1
         fi
         [ "$to" != "$from" ] && echo "$from $to" >>"$edges"
+        # A unit is a file's name without its ending; its own header is no edge.
+        unit=$(basename "${rel%.*}")
+        to_unit=$(basename "${target%.*}")
+        [ "$to" = "$from" ] && [ "$to_unit" != "$unit" ] &&
+            echo "$from/$unit $from/$to_unit" >>"$units"
     done < <(grep -E '^#include[[:space:]]*"' "$file" || true)
     if [ "$from" != engine ] &&
         grep -nE '^#include[[:space:]]*<(SDL|GL/|epoxy/|AL/|vorbis/|ogg/|png\.h)' "$file"; then
@@ -53,5 +59,13 @@ if ! sort -u "$edges" | tsort >/dev/null 2>"$edges.err"; then
     bad=1
 fi
 rm -f "$edges.err"
+for folder in "${floors[@]}"; do
+    if ! grep "^$folder/" "$units" | sort -u | tsort >/dev/null 2>"$units.err"; then
+        echo "an include cycle between the files of $folder:"
+        cat "$units.err"
+        bad=1
+    fi
+done
+rm -f "$units.err"
 [ "$bad" -eq 0 ] && echo "includes: every floor holds"
 exit "$bad"

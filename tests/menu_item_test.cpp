@@ -98,6 +98,7 @@ class MenuInput : public ::testing::Test {
         audio_ = &InstallRecordingAudioDriver();
         SFX::UI1 = audio_->MakeSound("ui1");
         SFX::UI2 = audio_->MakeSound("ui2");
+        SFX::ConnectMenus();
         cfgSound = 1;
         cfgJoyAction = 0;
     }

@@ -146,13 +146,12 @@ TEST(Soak, RandomInputOverEveryScreenKeepsTheGameWhole) {
     // Random input must never end the game: if anything calls End, fail loudly instead of
     // leaving with the exit code of a clean end.
     static long frame = 0;
-    AddExitHook(
-        [] {
-            std::fprintf(stderr, "the game ended itself at frame %ld on %s\n", frame,
-                         screenManager ? screenManager->ActiveName().c_str() : "no screen");
-            std::_Exit(3);
-        },
-        ExitStage::Game);
+    static void (*const endedItself)() = [] {
+        std::fprintf(stderr, "the game ended itself at frame %ld on %s\n", frame,
+                     screenManager ? screenManager->ActiveName().c_str() : "no screen");
+        std::_Exit(3);
+    };
+    AddExitHook(endedItself, ExitStage::Game);
     RandomPlayer player(20261209);
     const long startKiB = ResidentKiB();
     const auto started = std::chrono::steady_clock::now();
@@ -161,9 +160,12 @@ TEST(Soak, RandomInputOverEveryScreenKeepsTheGameWhole) {
         player.Act();
         h.RunFrames(1);
         CheckInvariants(h, frame);
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure()) break;
         visited.insert(screenManager->ActiveName());
     }
+    // The harness's shutdown runs the exit hooks too: this one is for the game ending itself.
+    RemoveExitHook(endedItself);
+    if (HasFatalFailure()) return;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf(

@@ -7,6 +7,7 @@
 #include "toolkit/resets.h"
 
 std::unique_ptr<TEnemyPoof> TEnemyPoof::Add(int x, int y, int delay) {
+    RegisterReset(&TEnemyPoof::Reset);
     auto poof = std::make_unique<TEnemyPoof>();
     poof->X = x;
     poof->Y = y;
@@ -68,7 +69,3 @@ bool TEnemy::RenderPoofs() {
     }
     return Hidden == 1;
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&TEnemyPoof::Reset);
-}  // namespace

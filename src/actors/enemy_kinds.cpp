@@ -36,15 +36,14 @@ const EnemyKind kKinds[] = {
 };
 #undef ENEMY_KIND
 
-// Every kind's picture is cut with the game's other strips at start-up.
+}  // namespace
+
 #define ENEMY_KIND(name, first, last, Class, picture, region, frames, axis) \
     Image::AddStrip(picture, region, kCell, frames, kPadding);
-[[maybe_unused]] const bool kPicturesRegistered = [] {
+void AddEnemyPictures(){
 #include "actors/enemy_kinds.def"
-    return true;
-}();
+}
 #undef ENEMY_KIND
-}  // namespace
 
 std::span<const EnemyKind> EnemyKinds() {
     return kKinds;

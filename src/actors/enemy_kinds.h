@@ -30,6 +30,9 @@ struct EnemyKind {
 
 // Every row, in the order of enemy_kinds.def.
 std::span<const EnemyKind> EnemyKinds();
+// Adds every kind's picture to the strips the image registry cuts at start-up (before
+// Image::Load).
+void AddEnemyPictures();
 // The kind a stage-file type makes; null for a type no kind has.
 const EnemyKind* EnemyKindOf(int type);
 // The kind an enemy was made as; null for one no row makes (the chase skull).

@@ -26,6 +26,7 @@ bool Bound(int binding) {
 }  // namespace
 
 void Player::Create() {
+    RegisterReset(&Player::Reset);
     WorldHitBox.Set(0, 0, 16, 16);
     WorldHitBox.Padding(WORLD_BOX.left, WORLD_BOX.top, WORLD_BOX.right, WORLD_BOX.bottom);
     BodyHitBox.Set(0, 0, 16, 16);
@@ -152,7 +153,3 @@ int Player::Control_Action() {
 void Player::Reset() {
     state_ = PlayerState{};
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&Player::Reset);
-}  // namespace

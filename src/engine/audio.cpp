@@ -14,20 +14,6 @@
 
 namespace {
 
-class TVectorSampleBuffer final : public TSampleBuffer {
-  public:
-    TVectorSampleBuffer(int frameCount, int rate, int sampleFormat)
-        : TSampleBuffer(frameCount, rate, sampleFormat) {
-        sample.hertz = rate;
-        sample.format = sampleFormat;
-        sample.length = frameCount;
-        sample.samples.resize(static_cast<std::size_t>(frameCount) * sample.Channels());
-        sample.capacity = sample.samples.size() * 2;
-    }
-    std::int16_t* Data() override { return sample.samples.data(); }
-    TAudioSample sample;
-};
-
 class TNullChannel final : public TChannel {
   public:
     void Stop() override {}
@@ -89,34 +75,6 @@ std::unique_ptr<TSound> TSound::Load(const std::string& source, int flags) {
     return ::LoadSound(source, flags);
 }
 
-std::unique_ptr<TSound> TAudioDriver::LoadSound(const std::string& source, int flags) {
-    std::unique_ptr<TAudioSample> sample = LoadAudioSample(source);
-    if (!sample) return nullptr;
-    return CreateSound(*sample, flags);
-}
-
-std::unique_ptr<TSound> TAudioDriver::LoadStream(const std::string& source, int flags) {
-    return LoadSound(source, flags);
-}
-
-std::unique_ptr<TSampleBuffer> TAudioDriver::AllocSampleBuffer(int frames, int hertz, int format) {
-    return std::make_unique<TVectorSampleBuffer>(frames, hertz, format);
-}
-
-std::unique_ptr<TSound> TAudioDriver::CreateSound(TSampleBuffer& buffer, int frames, int flags) {
-    if (frames <= 0 || frames > buffer.frames) return nullptr;
-    auto* own = dynamic_cast<TVectorSampleBuffer*>(&buffer);
-    if (own && frames == buffer.frames) return CreateSound(own->sample, flags);
-    TAudioSample sample;
-    sample.hertz = buffer.hertz;
-    sample.format = buffer.format;
-    sample.length = frames;
-    const std::size_t count = static_cast<std::size_t>(frames) * sample.Channels();
-    sample.samples.assign(buffer.Data(), buffer.Data() + count);
-    sample.capacity = count * 2;
-    return CreateSound(sample, flags);
-}
-
 std::unique_ptr<TAudioDriver> CreateNullAudioDriver() {
     return std::make_unique<TNullAudioDriver>();
 }
@@ -131,12 +89,8 @@ TAudioDriver& AudioDriver() {
 }
 
 void SetAudioDriver(std::unique_ptr<TAudioDriver> driver) {
-    static bool hooked = false;
-    if (!hooked) {
-        // The device is closed before the process goes, so its mixer thread never outlives it.
-        hooked = true;
-        AddExitHook(ShutdownAudio, ExitStage::Sound);
-    }
+    // The output is closed before the process goes, so its threads never outlive the mixer.
+    AddExitHook(ShutdownAudio, ExitStage::Sound);
     ShutdownAudio();
     if (!driver || !driver->Startup()) {
         // Said once, in one line: the driver's own complaints are kept off the terminal.

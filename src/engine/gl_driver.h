@@ -7,6 +7,9 @@
 
 #include "engine/render2d_driver.h"
 
+// The driver's state and batcher (gl_batch.h).
+struct TGLState;
+
 class TGLRender2DDriver : public TRender2DDriver {
   public:
     TGLRender2DDriver();
@@ -46,6 +49,7 @@ class TGLRender2DDriver : public TRender2DDriver {
     void SetResolution(float width, float height) override;
     void DesktopSize(int& width, int& height) override;
     void UsableDesktopSize(int& width, int& height) override;
+    std::string Failure() const override;
 
     // Off: every primitive is its own draw call (for measuring what batching saves).
     void SetBatching(bool on);
@@ -56,8 +60,7 @@ class TGLRender2DDriver : public TRender2DDriver {
     bool VSyncAccepted() const;
 
   private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<TGLState> impl_;
 };
 
 // The one OpenGL driver object of the program.

@@ -58,6 +58,11 @@ bool g_joyLost = false;
 int g_lastKey = 0;
 bool g_terminate = false;
 std::vector<JoyPort> g_joys;
+bool g_mouseVisible = true;
+TPointerDevice* g_pointer = nullptr;
+// The size the window last changed to, until the drawing layer takes it.
+bool g_resized = false;
+int g_resizedW = 0, g_resizedH = 0;
 
 bool ValidKey(int key) {
     return key >= 0 && key < kKeys;
@@ -180,6 +185,11 @@ void PostInputEvent(const InputEvent& e) {
             break;
         case InputEvent::CLOSE_REQUEST:
             g_terminate = true;
+            break;
+        case InputEvent::RESIZED:
+            g_resized = true;
+            g_resizedW = e.x;
+            g_resizedH = e.y;
             break;
     }
 }
@@ -359,7 +369,43 @@ void FlushJoy(int mask) {
     }
 }
 
+void SetPointerDevice(TPointerDevice* device) {
+    g_pointer = device;
+    if (g_pointer) g_pointer->Show(g_mouseVisible);
+}
+
+void ShowMouse() {
+    g_mouseVisible = true;
+    if (g_pointer) g_pointer->Show(true);
+}
+
+void HideMouse() {
+    g_mouseVisible = false;
+    if (g_pointer) g_pointer->Show(false);
+}
+
+int MouseVisible() {
+    return g_mouseVisible ? 1 : 0;
+}
+
+void MoveMouse(int x, int y) {
+    if (g_pointer) g_pointer->Warp(x, y);
+    InputEvent e{InputEvent::MOUSE_MOVE};
+    e.x = x;
+    e.y = y;
+    PostInputEvent(e);
+}
+
+bool TakeWindowSize(int& width, int& height) {
+    if (!g_resized) return false;
+    g_resized = false;
+    width = g_resizedW;
+    height = g_resizedH;
+    return true;
+}
+
 void ResetInput() {
+    g_resized = false;
     ClearKeys();
     g_mouse = MouseState{};
     g_suspended = false;

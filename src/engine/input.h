@@ -31,6 +31,7 @@ struct InputEvent {
         HIDDEN,  // the window was minimised or hidden
         SHOWN,   // ... and is back on the screen
         CLOSE_REQUEST,
+        RESIZED,  // x, y: the window's new drawable size in pixels
     };
     Type type;
     int code = 0;
@@ -73,6 +74,22 @@ void ShowMouse();
 void HideMouse();
 // 1 while the pointer is shown.
 int MouseVisible();
+
+// What shows and moves the real pointer: the platform hands one over while its window is open.
+class TPointerDevice {
+  public:
+    virtual ~TPointerDevice() = default;
+    // Shows or hides the pointer over the window.
+    virtual void Show(bool visible) = 0;
+    // Puts the pointer at window pixel (x, y).
+    virtual void Warp(int x, int y) = 0;
+};
+// Installs the device, null to remove it; it is told at once whether the pointer shows. Not owned.
+void SetPointerDevice(TPointerDevice* device);
+
+// The window's new drawable size, once after the platform reported a change; false when there
+// was none since the last call.
+bool TakeWindowSize(int& width, int& height);
 
 // 1 once after the window was asked to close.
 int AppTerminate();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/audio.h"
+#include "engine/audio_driver.h"
 #include "engine/sound_output.h"
 
 // OpenAL only mixes here, so it is told to set up none of its own outputs unless the player chose

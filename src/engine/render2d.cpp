@@ -98,18 +98,6 @@ TImage* BuiltinFontImage() {
 }
 }  // namespace
 
-int OvalSegments(float radiusX, float radiusY, float scaleX, float scaleY) {
-    double sum = std::fabs(double(radiusX) * scaleX) + std::fabs(double(radiusY) * scaleY);
-    int segs = sum < 1e6 ? static_cast<int>(sum) : 1000000;
-    segs = std::max(12, segs);
-    return segs - segs % 4;
-}
-
-int NewGraphicsGeneration() {
-    static int next = 0;
-    return ++next;
-}
-
 TImageFrame* TImage::Frame(int index) {
     if (index < 0 || index >= static_cast<int>(pixmaps.size()) || !Ready()) return nullptr;
     std::size_t i = static_cast<std::size_t>(index);
@@ -146,11 +134,9 @@ const std::string& GraphicsFailure() {
     return g_graphicsFailure;
 }
 
-void SetGraphicsFailure(const std::string& reason) {
-    g_graphicsFailure = reason;
-}
-
 bool Graphics(int width, int height, int depth, int hertz, int flags) {
+    // The display goes first on the way out: it may have changed the desktop's mode.
+    AddExitHook(EndGraphics, ExitStage::Display);
     EndGraphics();
     g_graphicsFailure.clear();
     if (!g_driver) {
@@ -162,6 +148,7 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
         // no display: asking again brings its reason back.
         int desktopW = 0, desktopH = 0;
         g_driver->DesktopSize(desktopW, desktopH);
+        g_graphicsFailure = g_driver->Failure();
         if (g_graphicsFailure.empty())
             g_graphicsFailure = "a " + std::to_string(width) + " x " + std::to_string(height) +
                                 " display cannot be opened";
@@ -171,6 +158,7 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     flags |= g_defaultFlags;
     g_graphics = g_driver->CreateGraphics(width, height, depth, hertz, flags);
     if (!g_graphics) {
+        g_graphicsFailure = g_driver->Failure();
         if (g_graphicsFailure.empty())
             g_graphicsFailure = "the display refused a " + std::to_string(width) + " x " +
                                 std::to_string(height) + " mode";
@@ -210,6 +198,11 @@ void GraphicsResized(int width, int height) {
     g_state.g_height = g_graphics->height = height;
     g_driver->Resized(width, height);
     SetVirtualResolution(g_state.vres_width, g_state.vres_height);
+}
+
+void FollowWindowResize() {
+    int width = 0, height = 0;
+    if (TakeWindowSize(width, height)) GraphicsResized(width, height);
 }
 
 bool GraphicsOpen() {

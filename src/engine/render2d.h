@@ -9,19 +9,6 @@
 #include "engine/pixmap.h"
 #include "engine/render2d_driver.h"
 
-constexpr int MASKEDIMAGE = 1;
-constexpr int FILTEREDIMAGE = 2;
-constexpr int MIPMAPPEDIMAGE = 4;
-constexpr int DYNAMICIMAGE = 8;
-
-constexpr int MASKBLEND = 1;
-constexpr int SOLIDBLEND = 2;
-constexpr int ALPHABLEND = 3;
-constexpr int LIGHTBLEND = 4;
-constexpr int SHADEBLEND = 5;
-
-constexpr int GRAPHICS_BACKBUFFER = 2;
-
 // A picture: pixel buffers kept in memory and the driver frames made from them on first draw,
 // made again after the display is reopened.
 class TImage {
@@ -72,13 +59,14 @@ TRender2DDriver* GetGraphicsDriver();
 bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = -1);
 // Why the last Graphics call failed, in words for the player; empty after a success.
 const std::string& GraphicsFailure();
-// Drivers report why they could not open a display.
-void SetGraphicsFailure(const std::string& reason);
 // Closes the display, if one is open; its images make their frames again on the next draw.
 void EndGraphics();
 // The open window was resized to width x height pixels (the user's drag, maximise, the desktop's
 // full-screen command): the drawing area, the virtual resolution's scale and the clip follow.
 void GraphicsResized(int width, int height);
+// Takes the window's size when the platform reported a change since (see TakeWindowSize) as the
+// display's size, as GraphicsResized does. Called once a frame, before the picture is fitted.
+void FollowWindowResize();
 // True while a display is open.
 bool GraphicsOpen();
 // The open display's size in real pixels, its depth (0 for a window) and rate; 0 without one.

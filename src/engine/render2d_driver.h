@@ -5,11 +5,29 @@
 // virtual-resolution units with the origin added, the point the handle lands on. A local point
 // (x, y) is drawn at (x * ix + y * iy + tx, x * jx + y * jy + ty).
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/pixmap.h"
+
+// Picture flags.
+constexpr int MASKEDIMAGE = 1;
+constexpr int FILTEREDIMAGE = 2;
+constexpr int MIPMAPPEDIMAGE = 4;
+constexpr int DYNAMICIMAGE = 8;
+
+// Blend modes.
+constexpr int MASKBLEND = 1;
+constexpr int SOLIDBLEND = 2;
+constexpr int ALPHABLEND = 3;
+constexpr int LIGHTBLEND = 4;
+constexpr int SHADEBLEND = 5;
+
+// Graphics flags.
+constexpr int GRAPHICS_BACKBUFFER = 2;
 
 struct TGraphicsMode {
     int width;
@@ -104,11 +122,22 @@ class TRender2DDriver {
     virtual void DesktopSize(int& width, int& height) = 0;
     // The part of the desktop a window may take (less panels and docks).
     virtual void UsableDesktopSize(int& width, int& height) { DesktopSize(width, height); }
+    // Why the last CreateGraphics or DesktopSize found no display, in words for the player;
+    // empty when the driver gives no reason.
+    virtual std::string Failure() const { return {}; }
 };
 
 // Segment count of an outlined or filled oval: the larger of 12 and the sum of the scaled radii,
 // rounded down to a multiple of 4.
-int OvalSegments(float radiusX, float radiusY, float scaleX, float scaleY);
+inline int OvalSegments(float radiusX, float radiusY, float scaleX, float scaleY) {
+    double sum = std::fabs(double(radiusX) * scaleX) + std::fabs(double(radiusY) * scaleY);
+    int segs = sum < 1e6 ? static_cast<int>(sum) : 1000000;
+    segs = std::max(12, segs);
+    return segs - segs % 4;
+}
 
 // A number no context has had before, for a driver's Generation.
-int NewGraphicsGeneration();
+inline int NewGraphicsGeneration() {
+    static int next = 0;
+    return ++next;
+}

@@ -13,14 +13,12 @@
 #include <utility>
 
 #include "engine/input.h"
-#include "engine/render2d.h"
 #include "engine/system.h"
 
 namespace {
 bool g_videoTried = false;
 bool g_videoOk = false;
 SDL_Window* g_window = nullptr;
-bool g_mouseVisible = true;
 
 // Keys with a code of their own; letters, digits, F-keys and the numeric pad go by ranges.
 constexpr std::pair<SDL_Keycode, int> kKeyCodes[] = {
@@ -217,9 +215,9 @@ void TranslateWindow(const SDL_WindowEvent& w) {
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (g_window) {
-                int width = 0, height = 0;
-                SDL_GL_GetDrawableSize(g_window, &width, &height);
-                GraphicsResized(width, height);
+                InputEvent resized{InputEvent::RESIZED};
+                SDL_GL_GetDrawableSize(g_window, &resized.x, &resized.y);
+                PostInputEvent(resized);
             }
             break;
         default:
@@ -379,10 +377,6 @@ std::string PlatformCatchXErrors(bool on) {
     return std::exchange(g_xError, std::string());
 }
 
-TNotifySink* PlatformNotifySink() {
-    return &g_sink;
-}
-
 namespace {
 // SDL falls back on drivers that show nothing (offscreen, dummy) when no display answers. A game
 // nobody can see is no use: those run only when somebody asked for them by name.
@@ -415,88 +409,75 @@ std::string NoDisplayReason() {
     return (x ? xName : waylandName) + " could not be reached";
 }
 
-bool StartVideo() {
+bool StartVideo(std::string& why) {
     // With no display to talk to, SDL would only find drivers that show nothing (after the
     // Wayland library has complained on stderr): say so at once instead.
     if (!Asked() && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
-        SetGraphicsFailure(NoDisplayReason());
+        why = NoDisplayReason();
         return false;
     }
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
         // No joystick support is no reason to run without a window.
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            SetGraphicsFailure(Asked() ? std::string("the video driver \"") +
-                                             std::getenv("SDL_VIDEODRIVER") + "\" did not start (" +
-                                             SDL_GetError() + ")"
-                                       : NoDisplayReason());
+            why = Asked() ? std::string("the video driver \"") + std::getenv("SDL_VIDEODRIVER") +
+                                "\" did not start (" + SDL_GetError() + ")"
+                          : NoDisplayReason();
             return false;
         }
     }
     if (Invisible(SDL_GetCurrentVideoDriver()) && !Asked()) {
-        SetGraphicsFailure(NoDisplayReason());
+        why = NoDisplayReason();
         SDL_Quit();
         return false;
     }
     g_videoOk = true;
-    AddExitHook(EndGraphics, ExitStage::Display);
     AddExitHook(
         [] {
             DetachAllJoysticks();
             SDL_Quit();
             g_videoOk = false;
+            g_videoTried = false;  // a game started again in this process starts SDL again
         },
         ExitStage::Platform);
     return true;
 }
 }  // namespace
 
-bool PlatformInitVideo() {
+bool PlatformInitVideo(std::string* why) {
+    // Tried once: a display that was not there at start is not looked for again.
     static std::string failure;
-    if (g_videoTried) {
-        if (!g_videoOk) SetGraphicsFailure(failure);
-        return g_videoOk;
+    if (!g_videoTried) {
+        g_videoTried = true;
+        // From here on a message may come in a box over the game.
+        SetPlatformNotifySink(&g_sink);
+        StartVideo(failure);
     }
-    g_videoTried = true;
-    const bool ok = StartVideo();
-    if (!ok) failure = GraphicsFailure();
-    return ok;
+    if (!g_videoOk && why) *why = failure;
+    return g_videoOk;
 }
+
+namespace {
+// The real pointer over the game's window.
+class SDLPointer : public TPointerDevice {
+  public:
+    void Show(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+    void Warp(int x, int y) override {
+        if (g_window) SDL_WarpMouseInWindow(g_window, x, y);
+    }
+};
+SDLPointer g_pointer;
+}  // namespace
 
 void PlatformStartPolling(SDL_Window* window) {
     g_window = window;
     SDL_StartTextInput();
-    PlatformApplyMouse();
+    SetPointerDevice(&g_pointer);
     SetEventPump(&g_pump);
 }
 
 void PlatformStopPolling() {
     g_window = nullptr;
+    SetPointerDevice(nullptr);
     SetEventPump(nullptr);
-}
-
-void PlatformApplyMouse() {
-    if (g_videoOk) SDL_ShowCursor(g_mouseVisible ? SDL_ENABLE : SDL_DISABLE);
-}
-
-void ShowMouse() {
-    g_mouseVisible = true;
-    PlatformApplyMouse();
-}
-
-void HideMouse() {
-    g_mouseVisible = false;
-    PlatformApplyMouse();
-}
-
-int MouseVisible() {
-    return g_mouseVisible ? 1 : 0;
-}
-
-void MoveMouse(int x, int y) {
-    if (g_window) SDL_WarpMouseInWindow(g_window, x, y);
-    InputEvent e{InputEvent::MOUSE_MOVE};
-    e.x = x;
-    e.y = y;
-    PostInputEvent(e);
 }

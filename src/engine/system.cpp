@@ -10,15 +10,23 @@
 #include <mutex>
 #include <vector>
 
-TNotifySink* PlatformNotifySink();  // sdl_platform.cpp
-
 namespace {
+// Before the platform can show a box: the message on stderr.
+class StderrSink : public TNotifySink {
+  public:
+    void Notify(const std::string& text, bool) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    }
+};
+StderrSink g_stderrSink;
+TNotifySink* g_platformSink = &g_stderrSink;
 TNotifySink* g_sink = nullptr;
 TEventPump* g_pump = nullptr;
 std::string g_title = "Kestrune";
 
 struct ExitHook {
-    std::function<void()> run;
+    void (*run)();
     ExitStage stage;
 };
 
@@ -37,14 +45,25 @@ void SetNotifySink(TNotifySink* sink) {
     g_sink = sink;
 }
 
+void SetPlatformNotifySink(TNotifySink* sink) {
+    g_platformSink = sink ? sink : &g_stderrSink;
+}
+
 void Notify(const std::string& text, int serious) {
-    TNotifySink* sink = g_sink ? g_sink : PlatformNotifySink();
+    TNotifySink* sink = g_sink ? g_sink : g_platformSink;
     sink->Notify(text, serious != 0);
 }
 
-void AddExitHook(std::function<void()> hook, ExitStage stage) {
+void AddExitHook(void (*hook)(), ExitStage stage) {
     std::lock_guard<std::mutex> hold(HooksLock());
-    Hooks().push_back({std::move(hook), stage});
+    for (const ExitHook& h : Hooks())
+        if (h.run == hook) return;
+    Hooks().push_back({hook, stage});
+}
+
+void RemoveExitHook(void (*hook)()) {
+    std::lock_guard<std::mutex> hold(HooksLock());
+    std::erase_if(Hooks(), [hook](const ExitHook& h) { return h.run == hook; });
 }
 
 namespace {
@@ -84,6 +103,8 @@ class LeavingGuard {
     itimerval timerBefore_{};
 };
 
+}  // namespace
+
 void RunExitHooks() {
     std::vector<ExitHook> hooks;
     {
@@ -96,6 +117,7 @@ void RunExitHooks() {
             if (it->stage == stage) it->run();
 }
 
+namespace {
 [[noreturn]] void Leave(int code) {
     // Whatever was printed is out before anything can hang.
     std::fflush(nullptr);

@@ -14,8 +14,11 @@ class TNotifySink {
     virtual void Notify(const std::string& text, bool serious) = 0;
 };
 
-// nullptr restores the platform sink (message box and stderr). Not owned.
+// The sink Notify uses: nullptr restores the platform's. Not owned.
 void SetNotifySink(TNotifySink* sink);
+// The platform's sink, which the platform hands over once it can show a box (a message box and
+// stderr); until then messages go to stderr alone. Not owned.
+void SetPlatformNotifySink(TNotifySink* sink);
 void Notify(const std::string& text, int serious = 0);
 
 // When an exit hook runs: the game's own work in flight first (it may still be using what the
@@ -23,9 +26,14 @@ void Notify(const std::string& text, int serious = 0);
 // after it may keep that from happening), then the sound's, then the platform library's own end,
 // which the others still need.
 enum class ExitStage { Game, Display, Sound, Platform };
-// Runs when End is called, in stage order, the most recently added first within a stage. May be
-// called from any thread.
-void AddExitHook(std::function<void()> hook, ExitStage stage);
+// Runs when End is called, in stage order, the most recently added first within a stage. A hook
+// already waiting is not added again. May be called from any thread.
+void AddExitHook(void (*hook)(), ExitStage stage);
+// Takes a waiting hook away; one that is not waiting is ignored.
+void RemoveExitHook(void (*hook)());
+// Runs the waiting exit hooks now, as End would, and keeps the process: a game shut down and
+// started again in one process (the tests). Each hook runs once; what starts again adds its own.
+void RunExitHooks();
 // Flushes buffered output, runs the exit hooks, then ends the process with exit code 0. Should a
 // hook or a library's own clean-up hang for a second, the process ends anyway, saying so on
 // stderr.

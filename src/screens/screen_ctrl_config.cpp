@@ -43,6 +43,7 @@ bool OwnCode(int upper) {
 }  // namespace
 
 int ScreenCtrlConfig::Start() {
+    RegisterReset(&ScreenCtrlConfig::Reset);
     FlushKeys();
     FlushJoy(-1);
     ctrlStep = 0;
@@ -161,7 +162,3 @@ int ScreenCtrlConfig::Render() {
 void ScreenCtrlConfig::Reset() {
     state_ = CtrlConfigState{};
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&ScreenCtrlConfig::Reset);
-}  // namespace

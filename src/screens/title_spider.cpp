@@ -12,6 +12,7 @@ constexpr int kWaitTime = 3000;
 }  // namespace
 
 int TitleSpider::Init() {
+    RegisterReset(&TitleSpider::Reset);
     SpiderX = 218;
     SpiderY = 70.0f;
     Phase = 0;
@@ -64,7 +65,3 @@ int TitleSpider::RendeR() {
 void TitleSpider::Reset() {
     state_ = TitleSpiderState{};
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&TitleSpider::Reset);
-}  // namespace

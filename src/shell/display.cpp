@@ -1,5 +1,7 @@
 #include "shell/display.h"
 
+#include "toolkit/resets.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,6 +14,7 @@
 std::unique_ptr<DisplayClass> display;
 
 VirtualGfx* VirtualGfx::CreateVG(int width, int height) {
+    RegisterReset([] { currentVG.reset(); });
     currentVG = std::make_unique<VirtualGfx>();
     currentVG->vwidth = width;
     currentVG->vheight = height;
@@ -132,10 +135,21 @@ void DisplayClass::Refresh() {
 }
 
 void DisplayClass::FollowWindowSize() {
+    FollowWindowResize();
     const VirtualGfx* vg = VirtualGfx::currentVG.get();
     if (!useVirtualRes || !vg || !GraphicsOpen()) return;
     if (vg->fittedWidth == GraphicsWidth() && vg->fittedHeight == GraphicsHeight()) return;
     VirtualGfx::Refit(monitorStretch);
+}
+
+DisplayClass::DisplayClass() {
+    // The gadget kit finds the mouse through the game's display.
+    UIGadget::pointer = [](float& x, float& y) {
+        if (!display) return false;
+        x = display->MouseX();
+        y = display->MouseY();
+        return true;
+    };
 }
 
 void DisplayClass::Windowed(const std::string& title) {
@@ -147,19 +161,6 @@ void DisplayClass::FullScreen(const std::string& title) {
     AppTitle(title);
     depth = 32;
 }
-
-namespace {
-// The gadget kit finds the mouse through the game's display.
-[[maybe_unused]] const bool kGadgetPointer = [] {
-    UIGadget::pointer = [](float& x, float& y) {
-        if (!display) return false;
-        x = display->MouseX();
-        y = display->MouseY();
-        return true;
-    };
-    return true;
-}();
-}  // namespace
 
 float DisplayClass::MouseX() {
     if (useVirtualRes && VirtualGfx::currentVG) return VirtualGfx::currentVG->VMouseX();

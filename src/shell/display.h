@@ -68,6 +68,8 @@ class VirtualGfx {
 
 class DisplayClass {
   public:
+    // Hands the gadget kit the display's mouse.
+    DisplayClass();
     int gWidth = 0;
     int gHeight = 0;
     int vWidth = 0;

@@ -14,7 +14,6 @@ struct AddedStrip {
     int cell, frames, padding;
 };
 
-// Built on first use: rows register from their own files' static start-up.
 std::vector<AddedStrip>& AddedStrips() {
     static std::vector<AddedStrip> strips;
     return strips;
@@ -23,10 +22,14 @@ std::vector<AddedStrip>& AddedStrips() {
 
 void Image::AddStrip(std::unique_ptr<AtlasTile>* slot, const char* region, int cell, int frames,
                      int padding) {
-    if (slot) AddedStrips().push_back({slot, region, cell, frames, padding});
+    if (!slot) return;
+    for (const AddedStrip& s : AddedStrips())
+        if (s.slot == slot) return;
+    AddedStrips().push_back({slot, region, cell, frames, padding});
 }
 
 void Image::Load() {
+    RegisterReset(&Image::Reset);
     if (!atlasFile) atlasFile = std::make_unique<AtlasFileClass>();
     atlasFile->LoadFile("", "", 0);
     Font = CreateAtlasTile("bitmapfonts", 12, 12, 672, 2);
@@ -54,7 +57,3 @@ void Image::Reset() {
     for (auto& b : Borders) b.reset();
     Title.reset();
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&Image::Reset);
-}  // namespace

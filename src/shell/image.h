@@ -28,7 +28,7 @@ class Image {
     // and the title picture. Needs the display open.
     static void Load();
     // Adds a strip for Load to cut into `slot` (and Reset to drop): the pictures of the enemy
-    // kinds, registered by their rows before start-up. A null slot adds nothing.
+    // kinds, added by start-up before Load. A null slot, or one added already, adds nothing.
     static void AddStrip(std::unique_ptr<AtlasTile>* slot, const char* region, int cell, int frames,
                          int padding);
     // Drops every picture and the font again (tests).

@@ -46,15 +46,13 @@ std::string SourceOf(const SoundFile& s) {
 
 }  // namespace
 
-namespace {
-// Menus step and choose with the game's two interface sounds, and choose with the bound button.
-[[maybe_unused]] const bool kMenuContext = [] {
+void SFX::ConnectMenus() {
     TMenuItem::context = {[] { SFX::Play(SFX::UI1); }, [] { SFX::Play(SFX::UI2); }, &cfgJoyAction};
-    return true;
-}();
-}  // namespace
+}
 
 void SFX::Load() {
+    RegisterReset(&SFX::Reset);
+    ConnectMenus();
     MusicChannel = AllocChannel();
     LoadingChannel = AllocChannel();
     std::vector<TSoundRequest> decoded;
@@ -164,7 +162,3 @@ void SFX::StopMusic() {
     StopChannel(MusicChannel.get());
     MusicChannel = nullptr;
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&SFX::Reset);
-}  // namespace

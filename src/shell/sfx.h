@@ -61,6 +61,9 @@ class SFX {
     static void Load();
     // Every global back to its value before Load (tests).
     static void Reset();
+    // Hands the menus the game's two interface sounds (step, choose) and the pad's bound choose
+    // button; Load does it.
+    static void ConnectMenus();
 
     // An effect on a new channel that is not kept; nothing while cfgSound is 0.
     static void Play(TSound* sound);

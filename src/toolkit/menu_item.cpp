@@ -81,6 +81,7 @@ int Direction(int key, bool (*stickThere)()) {
 }  // namespace
 
 std::unique_ptr<TMenuItem> TMenuItem::Add(int x, int y, const std::string& text) {
+    RegisterReset(&TMenuItem::Reset);
     auto item = std::make_unique<TMenuItem>();
     item->X = x;
     item->Y = y;
@@ -145,7 +146,3 @@ int TMenuItem::Press() {
     }
     return 0;
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&TMenuItem::Reset);
-}  // namespace

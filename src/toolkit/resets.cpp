@@ -1,20 +1,32 @@
 #include "toolkit/resets.h"
 
+#include <algorithm>
+#include <mutex>
 #include <vector>
 
 namespace {
-// Built on first use, so registrations from any file's static start-up find it ready.
+std::mutex& ResetsLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 std::vector<void (*)()>& Resets() {
     static std::vector<void (*)()> resets;
     return resets;
 }
 }  // namespace
 
-bool RegisterReset(void (*reset)()) {
-    Resets().push_back(reset);
-    return true;
+void RegisterReset(void (*reset)()) {
+    std::lock_guard<std::mutex> hold(ResetsLock());
+    if (std::find(Resets().begin(), Resets().end(), reset) == Resets().end())
+        Resets().push_back(reset);
 }
 
 void ResetSingletons() {
-    for (void (*reset)() : Resets()) reset();
+    std::vector<void (*)()> resets;
+    {
+        std::lock_guard<std::mutex> hold(ResetsLock());
+        resets = Resets();
+    }
+    for (auto it = resets.rbegin(); it != resets.rend(); ++it) (*it)();
 }

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "actors/enemy_kinds.h"
 #include "engine/audio.h"
 #include "engine/gl_driver.h"
 #include "engine/input.h"
@@ -39,12 +40,8 @@ void FinishLoadingSounds() {
 }
 
 void LoadSoundsMeanwhile() {
-    static bool hooked = false;
-    if (!hooked) {
-        // A start-up that fails with the display ends the process while the sounds still load.
-        hooked = true;
-        AddExitHook(FinishLoadingSounds, ExitStage::Game);
-    }
+    // A start-up that fails with the display ends the process while the sounds still load.
+    AddExitHook(FinishLoadingSounds, ExitStage::Game);
     PrepareAudio();
     SoundLoader() = std::thread([] { SFX::Load(); });
 }
@@ -118,23 +115,45 @@ void GameClass::ScanLines() {
     SetColor(255, 255, 255);
 }
 
+namespace {
+// The game-wide objects, each with the reset that lets it go again.
+void CreateGameObjects() {
+    atlasFile = std::make_unique<AtlasFileClass>();
+    RegisterReset([] { atlasFile.reset(); });
+    screenManager = std::make_unique<ScreenClass>();
+    RegisterReset([] { screenManager.reset(); });
+    display = std::make_unique<DisplayClass>();
+    RegisterReset([] { display.reset(); });
+    logicController = std::make_unique<TFixedRateLogicController>();
+    RegisterReset([] { logicController.reset(); });
+}
+
+void ReadSettings() {
+    InitConfigPath();
+    LoadConfig();
+    RegisterReset([] {
+        ResetConfig();
+        configPath.clear();
+    });
+}
+}  // namespace
+
 void Startup(const StartupOptions& options) {
     UseOneHeap();
     RegisterEmbeddedAssets();
+    RegisterReset(&ClearIncbins);
     InitTweenEquations();
     LoadSoundsMeanwhile();
-    atlasFile = std::make_unique<AtlasFileClass>();
-    screenManager = std::make_unique<ScreenClass>();
-    display = std::make_unique<DisplayClass>();
-    logicController = std::make_unique<TFixedRateLogicController>();
+    CreateGameObjects();
     InitGameClock();
     SetGraphicsDriver(options.driver ? options.driver : &GLMax2DDriver(), GRAPHICS_BACKBUFFER);
-    InitConfigPath();
-    LoadConfig();
+    ReadSettings();
     game = std::make_unique<GameClass>();
+    RegisterReset([] { game.reset(); });
     display->RefreshRate(59);
     OpenDisplayFromSettings();
     SetBlend(ALPHABLEND);
+    AddEnemyPictures();
     Image::Load();
     // The loading screen starts its jingle.
     FinishLoadingSounds();
@@ -153,18 +172,8 @@ void MainLoop() {
 }
 
 void ShutdownGame() {
-    EndGraphics();
-    screenManager.reset();
-    // Every singleton registered its own reset (the stage, the store, the player, the image
-    // registry, the sound manager, the menus, the title's spider, the control configuration...).
+    // What End would close (the sounds loading, the display, the sound, the platform), then
+    // every singleton and game-wide object back to its start, the last made first.
+    RunExitHooks();
     ResetSingletons();
-    atlasFile.reset();
-    ShutdownAudio();
-    game.reset();
-    logicController.reset();
-    display.reset();
-    VirtualGfx::currentVG.reset();
-    ResetConfig();
-    configPath.clear();
-    ClearIncbins();
 }

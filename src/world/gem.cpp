@@ -4,7 +4,6 @@
 #include "engine/text.h"
 #include "shell/image.h"
 #include "shell/sfx.h"
-#include "world/stage_actual.h"
 
 using namespace tuning::gem;
 
@@ -43,7 +42,7 @@ void TGem::Update() {
     } else {
         // Gone once it is no longer below the line; a gem landing exactly on it must not hang
         // there for ever.
-        StageActual::RemoveGem(Key);
+        gone_ = true;
     }
 }
 

@@ -30,10 +30,14 @@ class TGem {
     static std::unique_ptr<TGem> Add(int x, int y, const std::string& key, int color);
     // Draws the gem's current frame.
     virtual void Render();
-    // One tick: sparkle while waiting; once got, fly and finally leave StageActual::Gems (the
-    // object then lives on only until the stage's walk over the gems has ended).
+    // One tick: sparkle while waiting; once got, fly until it is gone off the top.
     virtual void Update();
     // Marks the gem got, sets its flight towards (88, -8) and plays the gem sound; a second call
     // does nothing.
     virtual void Collected();
+    // True once the gem has flown off: the stage takes it away after the Update that said so.
+    bool Gone() const { return gone_; }
+
+  private:
+    bool gone_ = false;
 };

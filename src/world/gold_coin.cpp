@@ -4,7 +4,6 @@
 #include "shell/image.h"
 #include "shell/sfx.h"
 #include "shell/tuning.h"
-#include "world/stage_actual.h"
 
 std::unique_ptr<TGoldCoin> TGoldCoin::Add(int x, int y) {
     auto coin = std::make_unique<TGoldCoin>();
@@ -43,9 +42,9 @@ void TGoldCoin::Update() {
 }
 
 int TGoldCoin::HitPlatform(int& y) {
-    TWorldTile* tile = StageActual::FirstSolidTile(*HitBox);
-    if (!tile) return 0;
-    y = Int(tile->HitBox->TopSide() - 16);
+    THitBox* solid = SolidUnder ? SolidUnder(*HitBox) : nullptr;
+    if (!solid) return 0;
+    y = Int(solid->TopSide() - 16);
     return 1;
 }
 

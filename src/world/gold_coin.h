@@ -20,6 +20,8 @@ class TGoldCoin {
     int Got = 0;
     int Hidden = 0;
     int stop = 0;
+    // The first solid tile's box that overlaps a box, or null: the stage hands over its own.
+    THitBox* (*SolidUnder)(THitBox& box) = nullptr;
 
     virtual ~TGoldCoin() = default;
     // A hidden coin in grid cell (x, y); the stage passes row -1, one row above the field.

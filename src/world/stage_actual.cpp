@@ -58,6 +58,7 @@ std::string TwinKey(int row, int offset) {
 const std::array<int, 168> StageActual::BorderMap = MakeBorderMap();
 
 void StageActual::Init() {
+    RegisterReset(&StageActual::Reset);
     Curtains = std::make_unique<TStageCurtins>();
     FinalStage = cfgStageFinal;
     StageTime = cfgStageTime;
@@ -70,7 +71,6 @@ void StageActual::Load() {
     Theme = ToInt(PieceOr(pieces, 2));
     Tiles.clear();
     Gems.clear();
-    state_.GemsGone.clear();
     Enemies.clear();
     GoldCoin = nullptr;
     ChaseSkull = nullptr;
@@ -123,6 +123,7 @@ void StageActual::AddEntity(const std::vector<std::string>& f) {
     } else if (type == 36) {
         // The coin waits one row above the field; the record's row is not used.
         GoldCoin = TGoldCoin::Add(x, -1);
+        GoldCoin->SolidUnder = &StageActual::FirstSolidBox;
     } else if (state_.UnknownTypesNamed.insert(type).second) {
         std::fprintf(stderr,
                      "Stage %d holds an entity of type %d, which the game does not know: "
@@ -135,6 +136,10 @@ void StageActual::Update() {
     if (!StageTimer || !Curtains) return;
     StageTimer->Update();
     Curtains->Update();
+    if (Curtains->JustOpened()) {
+        for (auto& enemy : Enemies) enemy->Spawn();
+        PlayThemeMusic();
+    }
     if (Curtains->Action != TStageCurtins::FIN) return;
     if (StageTimer->Value() == 0 && ChaseSkull) ChaseSkull->Activate();
     UpdatePlayer();
@@ -185,13 +190,11 @@ PlayerSurroundings StageSurroundings::View(GameTime now) const {
 }
 
 void StageActual::UpdateActors() {
-    // A gem that has flown away leaves the table inside its own Update: step past it first.
+    // A gem that has flown away leaves the table as soon as its Update is over.
     for (auto it = Gems.begin(); it != Gems.end();) {
-        TGem* gem = it->second.get();
-        ++it;
-        gem->Update();
+        it->second->Update();
+        it = it->second->Gone() ? Gems.erase(it) : std::next(it);
     }
-    state_.GemsGone.clear();
     for (auto& enemy : Enemies) enemy->Update();
     if (ChaseSkull) ChaseSkull->Update();
     if (GoldCoin) GoldCoin->Update();
@@ -263,16 +266,9 @@ void StageActual::RenderStageTime() {
     gameFont->Draw(s, display->Width() / 2, 16, TBitMapFont::ALIGN_CENTER);
 }
 
-void StageActual::RemoveGem(const std::string& key) {
-    auto it = Gems.find(key);
-    if (it == Gems.end()) return;
-    state_.GemsGone.push_back(std::move(it->second));
-    Gems.erase(it);
-}
-
-TWorldTile* StageActual::FirstSolidTile(THitBox& box) {
+THitBox* StageActual::FirstSolidBox(THitBox& box) {
     for (auto& [key, tile] : Tiles)
-        if (tile->HitBox && box.Overlaps(*tile->HitBox)) return tile.get();
+        if (tile->HitBox && box.Overlaps(*tile->HitBox)) return tile->HitBox.get();
     return nullptr;
 }
 
@@ -283,7 +279,3 @@ void StageActual::PlayThemeMusic() {
 void StageActual::Reset() {
     state_ = StageActualState{};
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&StageActual::Reset);
-}  // namespace

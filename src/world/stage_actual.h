@@ -48,9 +48,6 @@ struct StageActualState {
     std::unique_ptr<TStageCurtins> Curtains;
     std::unique_ptr<Tween> StageTimer;
     int CoinReleased = 0;
-    // Gems that left the table during the stage's walk over it; they are freed once the walk is
-    // over, so no gem is destroyed while its own Update runs.
-    std::vector<std::unique_ptr<TGem>> GemsGone;
     // Entity types of the stage file that matched nothing, each named once on stderr.
     std::set<int> UnknownTypesNamed;
 };
@@ -99,12 +96,10 @@ class StageActual {
 
     // The countdown text RenderStageTime draws.
     static std::string StageTimeText();
-    // Takes a gem out of Gems; it is freed after the current walk over the gems.
-    static void RemoveGem(const std::string& key);
     // The tiles' solid boxes in key order, every gem, the coin while it is out, and what hurts.
     static StageSurroundings Surroundings();
-    // The first solid tile, in key order, whose box overlaps `box`; null when none does.
-    static TWorldTile* FirstSolidTile(THitBox& box);
+    // The box of the first solid tile, in key order, that overlaps `box`; null when none does.
+    static THitBox* FirstSolidBox(THitBox& box);
     // The stage's music; a theme without a track starts none.
     static void PlayThemeMusic();
     // Everything back to its start value (tests).

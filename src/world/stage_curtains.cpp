@@ -2,9 +2,7 @@
 
 #include "engine/render2d.h"
 #include "shell/display.h"
-#include "shell/sfx.h"
 #include "toolkit/shape.h"
-#include "world/stage_actual.h"
 
 TStageCurtins::TStageCurtins() : Height(display ? display->Height() : 192) {}
 
@@ -21,11 +19,11 @@ bool TStageCurtins::Finished() const {
 
 void TStageCurtins::Opened() {
     Action = FIN;
-    for (auto& enemy : StageActual::Enemies) enemy->Spawn();
-    StageActual::PlayThemeMusic();
+    opened_ = true;
 }
 
 void TStageCurtins::Update() {
+    opened_ = false;
     const float half = float(display->Width() / 2);
     switch (Action) {
         case FIN:

@@ -28,16 +28,19 @@ class TStageCurtins {
     virtual ~TStageCurtins() = default;
     // Both curtains, unless idle; in screen coordinates, over everything.
     virtual void Render();
-    // Advances the opening or closing; at the end of an opening the enemies appear and the music
-    // starts.
+    // Advances the opening or closing.
     virtual void Update();
     // True from the first Update that finds a closing over (until the next opening or closing).
     virtual bool HaveClosed() const { return closed_ && Action == RUNNING_CLOSE; }
+    // True after the Update that found an opening over, until the next Update: the stage then
+    // lets its enemies appear and starts its music.
+    bool JustOpened() const { return opened_; }
     // Fully closed at once; Action is left as it is.
     virtual void ForceClosed();
 
   private:
     bool closed_ = false;
+    bool opened_ = false;
     void Begin(float from, float to, int running);
     void Opened();
     // The running tween has ended (or, set by hand without one, there is none).

@@ -9,6 +9,7 @@ constexpr const char* kStageFile = "incbin::../assets/stage.dat";
 }  // namespace
 
 void StageStore::GetDataFromExtFile() {
+    RegisterReset(&StageStore::Reset);
     std::unique_ptr<TStream> in = ReadStream(kStageFile);
     if (!in) return;
     while (!in->Eof()) StageData[FromInt(MapCount(StageData))] = in->ReadLine();
@@ -28,7 +29,3 @@ const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t i
     static const std::string empty;
     return index < pieces.size() ? pieces[index] : empty;
 }
-
-namespace {
-[[maybe_unused]] const bool kResetRegistered = RegisterReset(&StageStore::Reset);
-}  // namespace
