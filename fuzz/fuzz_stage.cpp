@@ -1,4 +1,5 @@
-// Every line the stage file could hold, loaded as the running stage and played for a moment.
+// Every line the stage file could hold: read into records and written back, which must read as
+// the same records again, then loaded as the running stage and played for a moment.
 
 #include <cstdint>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "shell/settings.h"
 #include "toolkit/tween.h"
 #include "world/stage_actual.h"
+#include "world/stage_record.h"
 #include "world/stage_store.h"
 
 namespace {
@@ -37,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StageStore::Reset();
     StageStore::GetDataFromExtFile();
     const int stages = MapCount(StageStore::StageData);
+    for (const auto& [number, line] : StageStore::StageData) {
+        const StageRecord stage = ParseStageLine(line);
+        if (!(ParseStageLine(WriteStageLine(stage)) == stage)) __builtin_trap();
+    }
     for (int n = -1; n <= stages && n < 6; ++n) {
         StageActual::StageNumber = n;
         StageActual::Load();

@@ -21,6 +21,7 @@
 #include "support/harness.h"
 #include "support/stage_helpers.h"
 #include "world/stage_actual.h"
+#include "world/stage_record.h"
 #include "world/stage_store.h"
 
 namespace {
@@ -40,11 +41,8 @@ std::vector<std::string> Lines(const std::string& file) {
     return lines;
 }
 
-std::vector<std::vector<std::string>> Records(const std::string& section) {
-    std::vector<std::vector<std::string>> out;
-    std::vector<std::string> pieces = Split(section, "/");
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) out.push_back(Split(pieces[i], ","));
-    return out;
+StageRecord Stage(const std::vector<std::string>& lines, int n) {
+    return ParseStageLine(lines.at(std::size_t(n)));
 }
 
 TEST(StageFileBuild, CommittedFileIsWhatTheDesignsBuild) {
@@ -95,36 +93,37 @@ TEST(StageFileLayout, HundredAndFourLinesEveryOneEndedByCrLf) {
     EXPECT_EQ(lines[103], "&&");
 }
 
+// The one write gives back every shipped line as it stands: the file has one format.
+TEST(StageFileLayout, EveryLineReadsIntoRecordsThatWriteItBackAsItStands) {
+    for (const std::string& line : Lines(Slurp(kStageFile)))
+        EXPECT_EQ(WriteStageLine(ParseStageLine(line)), line);
+    const EntityRecord crab = ParseStageLine("&8,2,27,32,h,0.5,2,3/&").entities.at(0);
+    EXPECT_EQ(crab, (EntityRecord{8, 2, 27, "32", true, "h", "0.5", 2, 3}));
+    EXPECT_FLOAT_EQ(crab.Speed(), 0.5f);
+}
+
 TEST(StageFileLayout, PlayedStagesKeepTheirCountsThemesAndOneCoin) {
     const std::vector<std::string> lines = Lines(Slurp(kStageFile));
     const int themes[4] = {2, 0, 1, 2};
     std::set<int> kinds;
     for (int n = 0; n < 4; ++n) {
-        const std::vector<std::string> pieces = Split(lines[std::size_t(n)], "&");
-        ASSERT_EQ(pieces.size(), 3u);
-        const auto tiles = Records(pieces[0]);
-        const auto things = Records(pieces[1]);
+        const StageRecord stage = Stage(lines, n);
         int gems = 0, coins = 0;
-        for (const auto& r : things) {
-            ASSERT_EQ(r.size(), 8u) << n;
-            const int type = ToInt(r[2]);
-            gems += type <= 5;
-            coins += type == 36;
-            kinds.insert(type);
-            EXPECT_EQ(r[3], FromInt(ToInt(r[1]) * 12 + ToInt(r[0])));
+        for (const EntityRecord& e : stage.entities) {
+            gems += e.type >= GEM_FIRST && e.type <= GEM_LAST;
+            coins += e.type == GOLD_COIN;
+            kinds.insert(e.type);
+            EXPECT_EQ(e.key, CellKey(e.x, e.y));
         }
-        for (const auto& r : tiles) {
-            ASSERT_EQ(r.size(), 4u) << n;
-            EXPECT_EQ(r[3], FromInt(ToInt(r[1]) * 12 + ToInt(r[0])));
-        }
-        EXPECT_GE(tiles.size(), 46u) << n;
-        EXPECT_LE(tiles.size(), 66u) << n;
-        EXPECT_GE(things.size(), 16u) << n;
-        EXPECT_LE(things.size(), 22u) << n;
+        for (const TileRecord& t : stage.tiles) EXPECT_EQ(t.key, CellKey(t.x, t.y));
+        EXPECT_GE(stage.tiles.size(), 46u) << n;
+        EXPECT_LE(stage.tiles.size(), 66u) << n;
+        EXPECT_GE(stage.entities.size(), 16u) << n;
+        EXPECT_LE(stage.entities.size(), 22u) << n;
         EXPECT_GE(gems, 10) << n;
         EXPECT_LE(gems, 14) << n;
         EXPECT_EQ(coins, 1) << n;
-        EXPECT_EQ(ToInt(pieces[2]), themes[n]);
+        EXPECT_EQ(stage.Theme(), themes[n]);
     }
     // Every enemy and death-block kind appears somewhere in the game.
     for (int kind : {12, 13, 14, 15, 16, 24, 25, 26, 27}) EXPECT_TRUE(kinds.count(kind)) << kind;
@@ -139,18 +138,17 @@ TEST(StageFileLayout, StageZeroBeginsAsItAlwaysHas) {
 
 TEST(StageFileLayout, TestRoomsHoldTilesAndMinesOnly) {
     const std::vector<std::string> lines = Lines(Slurp(kStageFile));
-    const std::vector<std::string> room = Split(lines[99], "&");
-    EXPECT_EQ(Records(room[0]).size(), 21u);
-    EXPECT_EQ(room[1], "");
-    EXPECT_EQ(room[2], "3");
+    const StageRecord room = Stage(lines, 99);
+    EXPECT_EQ(room.tiles.size(), 21u);
+    EXPECT_TRUE(room.entities.empty());
+    EXPECT_EQ(room.theme, "3");
     const int themes[3] = {2, 0, 1};
     for (int n = 100; n <= 102; ++n) {
-        const std::vector<std::string> pieces = Split(lines[std::size_t(n)], "&");
-        EXPECT_FALSE(Records(pieces[0]).empty());
-        const auto things = Records(pieces[1]);
-        EXPECT_FALSE(things.empty());
-        for (const auto& r : things) EXPECT_EQ(r[2], "12") << n;
-        EXPECT_EQ(ToInt(pieces[2]), themes[n - 100]);
+        const StageRecord stage = Stage(lines, n);
+        EXPECT_FALSE(stage.tiles.empty());
+        EXPECT_FALSE(stage.entities.empty());
+        for (const EntityRecord& e : stage.entities) EXPECT_EQ(e.type, 12) << n;
+        EXPECT_EQ(stage.Theme(), themes[n - 100]);
     }
 }
 

@@ -43,16 +43,6 @@ int TimerDuration(int seconds) {
     return ms > INT_MAX ? INT_MAX : ms < INT_MIN ? INT_MIN : static_cast<int>(ms);
 }
 
-// A speed field as a float; a number beyond a float's range is held at its largest value.
-float SpeedField(const std::string& field) {
-    const double v = ToDouble(field);
-    return float(std::clamp(v, double(-FLT_MAX), double(FLT_MAX)));
-}
-
-// The wrap-around twin key of a row: its number plus 700 or 900, as text.
-std::string TwinKey(int row, int offset) {
-    return std::to_string(static_cast<long long>(row) + offset);
-}
 }  // namespace
 
 const std::array<int, 168> StageActual::BorderMap = MakeBorderMap();
@@ -65,18 +55,16 @@ void StageActual::Init() {
 }
 
 void StageActual::Load() {
-    const std::vector<std::string> pieces = StageStore::GetStageString(StageNumber);
-    const std::vector<std::string> tiles = Split(PieceOr(pieces, 0), "/");
-    const std::vector<std::string> entities = Split(PieceOr(pieces, 1), "/");
-    Theme = ToInt(PieceOr(pieces, 2));
+    const StageRecord stage = StageStore::GetStage(StageNumber);
+    Theme = stage.Theme();
     Tiles.clear();
     Gems.clear();
     Enemies.clear();
     GoldCoin = nullptr;
     ChaseSkull = nullptr;
     CoinReleased = 0;
-    LoadTiles(tiles);
-    LoadEntities(entities);
+    LoadTiles(stage.tiles);
+    LoadEntities(stage.entities);
     ChaseSkull = TChaseSkull::Add(0, -1);
     StageTimer = CreateTween(tweenLinear.get(), float(StageTime), 0, TimerDuration(StageTime));
     // Shows the full time and waits: the player starts it once he has walked in.
@@ -86,41 +74,36 @@ void StageActual::Load() {
     Player::MoveTo(tuning::player::WALK_IN_X, tuning::player::WALK_IN_Y);
 }
 
-void StageActual::LoadTiles(const std::vector<std::string>& records) {
-    // Every record ends in "/", so the last piece is the empty rest and is never a record.
-    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
-        const std::vector<std::string> f = Split(records[i], ",");
-        const int x = ToInt(PieceOr(f, 0));
-        const int y = ToInt(PieceOr(f, 1));
-        const int frame = ToInt(PieceOr(f, 2));
-        const std::string& key = PieceOr(f, 3);
-        if (frame >= 60 && frame <= 71) {
-            Tiles[key] = TWorldTile::Add(float(x), y, key, frame, 1);
+void StageActual::LoadTiles(const std::vector<TileRecord>& records) {
+    for (const TileRecord& t : records) {
+        if (t.frame >= SCENERY_FIRST && t.frame <= SCENERY_LAST) {
+            Tiles[t.key] = TWorldTile::Add(float(t.x), t.y, t.key, t.frame, 1);
             continue;
         }
-        Tiles[key] = TWorldTile::Add(float(x), y, key, frame, 0);
+        Tiles[t.key] = TWorldTile::Add(float(t.x), t.y, t.key, t.frame, 0);
         // Invisible twins past the far edge stop a player who wraps round into a wall.
-        if (x == TILESWIDE - 1)
-            Tiles[TwinKey(y, 900)] = TWorldTile::Add(-1.5f, y, TwinKey(y, 900), 7, 0);
-        if (x == 0) Tiles[TwinKey(y, 700)] = TWorldTile::Add(12.5f, y, TwinKey(y, 700), 7, 0);
+        if (t.x == TILESWIDE - 1) {
+            const std::string twin = TwinKey(t.y, TWIN_OF_RIGHT_EDGE);
+            Tiles[twin] = TWorldTile::Add(-1.5f, t.y, twin, TWIN_FRAME, 0);
+        }
+        if (t.x == 0) {
+            const std::string twin = TwinKey(t.y, TWIN_OF_LEFT_EDGE);
+            Tiles[twin] = TWorldTile::Add(12.5f, t.y, twin, TWIN_FRAME, 0);
+        }
     }
 }
 
-void StageActual::LoadEntities(const std::vector<std::string>& records) {
-    for (std::size_t i = 0; i + 1 < records.size(); ++i) AddEntity(Split(records[i], ","));
+void StageActual::LoadEntities(const std::vector<EntityRecord>& records) {
+    for (const EntityRecord& e : records) AddEntity(e);
 }
 
-void StageActual::AddEntity(const std::vector<std::string>& f) {
-    const int x = ToInt(PieceOr(f, 0));
-    const int y = ToInt(PieceOr(f, 1));
-    const int type = ToInt(PieceOr(f, 2));
-    const std::string& key = PieceOr(f, 3);
-    if (type >= 0 && type <= 5) {
-        Gems[key] = TGem::Add(x, y, key, type);
+void StageActual::AddEntity(const EntityRecord& e) {
+    const int x = e.x, y = e.y, type = e.type;
+    if (type >= GEM_FIRST && type <= GEM_LAST) {
+        Gems[e.key] = TGem::Add(x, y, e.key, type);
     } else if (const EnemyKind* kind = EnemyKindOf(type)) {
-        Enemies.push_back(kind->make(
-            {x, y, type, SpeedField(PieceOr(f, 5)), ToInt(PieceOr(f, 6)), ToInt(PieceOr(f, 7))}));
-    } else if (type == 36) {
+        Enemies.push_back(kind->make({x, y, type, e.Speed(), e.before, e.after}));
+    } else if (type == GOLD_COIN) {
         // The coin waits one row above the field; the record's row is not used.
         GoldCoin = TGoldCoin::Add(x, -1);
         GoldCoin->SolidUnder = &StageActual::FirstSolidBox;

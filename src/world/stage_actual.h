@@ -17,6 +17,7 @@
 #include "world/gem.h"
 #include "world/gold_coin.h"
 #include "world/stage_curtains.h"
+#include "world/stage_record.h"
 #include "world/world_tile.h"
 
 class THitBox;
@@ -106,9 +107,9 @@ class StageActual {
     static void Reset();
 
   private:
-    static void LoadTiles(const std::vector<std::string>& records);
-    static void LoadEntities(const std::vector<std::string>& records);
-    static void AddEntity(const std::vector<std::string>& fields);
+    static void LoadTiles(const std::vector<TileRecord>& records);
+    static void LoadEntities(const std::vector<EntityRecord>& records);
+    static void AddEntity(const EntityRecord& entity);
     static void UpdatePlayer();
     static void UpdateActors();
     static void ReleaseCoin();

@@ -21,11 +21,11 @@ std::vector<std::string> StageStore::GetStageString(int stageNumber) {
     return Split(it == StageData.end() ? std::string() : it->second, "&");
 }
 
-void StageStore::Reset() {
-    state_ = StageStoreState{};
+StageRecord StageStore::GetStage(int stageNumber) {
+    auto it = StageData.find(FromInt(stageNumber));
+    return ParseStageLine(it == StageData.end() ? std::string() : it->second);
 }
 
-const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t index) {
-    static const std::string empty;
-    return index < pieces.size() ? pieces[index] : empty;
+void StageStore::Reset() {
+    state_ = StageStoreState{};
 }

@@ -8,6 +8,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "world/stage_record.h"
+
 // The class-level globals of StageStore with their start values, so Reset cannot miss one.
 struct StageStoreState {
     // Line number as decimal text ("0", "1", ...) -> the text of that line.
@@ -25,6 +27,8 @@ class StageStore {
     // The stage's line split at every "&": three pieces for a well-formed line, one empty piece
     // for a stage number the file does not hold.
     static std::vector<std::string> GetStageString(int stageNumber);
+    // The stage's line read into records; an empty stage for a number the file does not hold.
+    static StageRecord GetStage(int stageNumber);
     // Everything back to its start value (tests).
     static void Reset();
 };
@@ -42,7 +46,3 @@ int MapCount(const Map& map) {
     }
     return count;
 }
-
-// Piece `index` of a split record, or the empty text when the record is too short: a hand-edited
-// stage line with missing sections or fields reads the missing ones as empty.
-const std::string& PieceOr(const std::vector<std::string>& pieces, std::size_t index);

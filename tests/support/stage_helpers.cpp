@@ -1,43 +1,52 @@
 #include "support/stage_helpers.h"
 
+#include "actors/enemy_kinds.h"
+#include "world/stage_record.h"
+
 namespace {
-std::string Cell(int x, int y) {
-    return std::to_string(x) + "," + std::to_string(y) + ",";
-}
-std::string Key(int x, int y) {
-    return std::to_string(y * 12 + x);
+// An entity that stays where it is: a gem, a death block, the coin.
+std::string Thing(int x, int y, int type) {
+    EntityRecord e;
+    e.x = x;
+    e.y = y;
+    e.type = type;
+    e.key = CellKey(x, y);
+    return WriteRecord(e);
 }
 }  // namespace
 
 std::string Tile(int x, int y, int frame) {
-    return Cell(x, y) + std::to_string(frame) + "," + Key(x, y) + "/";
+    return WriteRecord(TileRecord{x, y, frame, CellKey(x, y)});
 }
 
 std::string Floor(int row) {
     std::string s;
-    for (int x = 0; x < 12; ++x) s += Tile(x, row);
+    for (int x = 0; x < STAGE_COLUMNS; ++x) s += Tile(x, row);
     return s;
 }
 
 std::string Gem(int x, int y, int colour) {
-    return Cell(x, y) + std::to_string(colour) + "," + Key(x, y) + ",,,,/";
+    return Thing(x, y, GEM_FIRST + colour);
 }
 
 std::string Coin(int x) {
-    return Cell(x, 0) + "36," + Key(x, 0) + ",,,,/";
+    return Thing(x, 0, GOLD_COIN);
 }
 
 std::string Block(int x, int y, int kind) {
-    return Cell(x, y) + std::to_string(kind) + "," + Key(x, y) + ",,,,/";
+    return Thing(x, y, kind);
 }
 
 std::string Patrol(int x, int y, int type, const std::string& speed, int before, int after) {
-    return Cell(x, y) + std::to_string(type) + "," + Key(x, y) + "," + (type == 26 ? "v" : "h") +
-           "," + speed + "," + std::to_string(before) + "," + std::to_string(after) + "/";
+    const EnemyKind* kind = EnemyKindOf(type);
+    const std::string axis = kind && kind->axis == 'v' ? "v" : "h";
+    return WriteRecord(EntityRecord{x, y, type, CellKey(x, y), true, axis, speed, before, after});
 }
 
 std::string StageLine(const std::string& tiles, const std::string& things, int theme) {
-    return tiles + "&" + things + "&" + std::to_string(theme);
+    StageRecord stage = ParseStageLine(tiles + "&" + things + "&");
+    stage.theme = std::to_string(theme);
+    return WriteStageLine(stage);
 }
 
 std::string StageFileOf(const std::vector<std::string>& lines) {

@@ -4,8 +4,8 @@
 #include <sstream>
 
 namespace {
-constexpr int kWide = 12;
-constexpr int kHigh = 10;
+constexpr int kWide = STAGE_COLUMNS;
+constexpr int kHigh = STAGE_ROWS;
 
 // The twelve tiles of a family in strip order, by grid character.
 constexpr const char* kFamilyChars = "=[]o#%()x&-_";
@@ -32,9 +32,14 @@ std::map<std::string, PatrolKindRow> PatrolKinds() {
     return patrols;
 }
 const std::map<std::string, PatrolKindRow> kEnemyTypes = PatrolKinds();
-const std::map<char, int> kThings = {{'0', 0},  {'1', 1},  {'2', 2},  {'3', 3},
-                                     {'4', 4},  {'5', 5},  {'M', 12}, {'^', 13},
-                                     {'V', 14}, {'<', 15}, {'>', 16}, {'$', 36}};
+// The things a design's grid holds besides the patrolling enemies: gems by colour, the death
+// blocks in their kinds' order (mine, floor spikes, ceiling spikes, spikes on the left and on the
+// right of the cell, from the registry's first death-block type on) and the coin.
+const int kBlock = kAllKinds.at("death_block").type;
+const std::map<char, int> kThings = {
+    {'0', GEM_FIRST},     {'1', GEM_FIRST + 1}, {'2', GEM_FIRST + 2}, {'3', GEM_FIRST + 3},
+    {'4', GEM_FIRST + 4}, {'5', GEM_LAST},      {'M', kBlock},        {'^', kBlock + 1},
+    {'V', kBlock + 2},    {'<', kBlock + 3},    {'>', kBlock + 4},    {'$', GOLD_COIN}};
 
 struct Reader {
     std::string name;
@@ -118,38 +123,38 @@ void Directive(Reader& r, StageDesign& d, const std::string& text, bool& inMap) 
     }
 }
 
-std::string Key(int x, int y) {
-    return std::to_string(y * kWide + x);
-}
-
-std::string TileRecord(const StageDesign& d, int x, int y) {
+TileRecord TileAt(const StageDesign& d, int x, int y) {
     const char c = d.tileRows[std::size_t(y)][std::size_t(x)];
-    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(d.tiles.at(c)) + "," +
-           Key(x, y) + "/";
+    return {x, y, d.tiles.at(c), CellKey(x, y)};
 }
 
-std::string ThingRecord(const StageDesign& d, int x, int y) {
+EntityRecord ThingAt(const StageDesign& d, int x, int y) {
     const char c = d.thingRows[std::size_t(y)][std::size_t(x)];
-    const std::string at = std::to_string(x) + "," + std::to_string(y) + ",";
     if (auto e = d.enemies.find(c); e != d.enemies.end()) {
-        return at + std::to_string(e->second.type) + "," + Key(x, y) + "," + e->second.axis + "," +
-               e->second.speed + "," + std::to_string(e->second.before) + "," +
-               std::to_string(e->second.after) + "/";
+        const EnemyDef& def = e->second;
+        return {x,         y,          def.type, CellKey(x, y), true, std::string(1, def.axis),
+                def.speed, def.before, def.after};
     }
-    return at + std::to_string(kThings.at(c)) + "," + Key(x, y) + ",,,,/";
+    EntityRecord thing;
+    thing.x = x;
+    thing.y = y;
+    thing.type = kThings.at(c);
+    thing.key = CellKey(x, y);
+    return thing;
 }
 
 // Records of one grid: the listed cells first, then every other filled cell row by row.
-std::string Section(const StageDesign& d, const std::vector<std::string>& rows,
-                    const std::vector<std::pair<int, int>>& first,
-                    std::string (*record)(const StageDesign&, int, int)) {
-    std::string out;
-    for (auto [x, y] : first) out += record(d, x, y);
+template <class Record>
+std::vector<Record> Section(const StageDesign& d, const std::vector<std::string>& rows,
+                            const std::vector<std::pair<int, int>>& first,
+                            Record (*record)(const StageDesign&, int, int)) {
+    std::vector<Record> out;
+    for (auto [x, y] : first) out.push_back(record(d, x, y));
     for (int y = 0; y < int(rows.size()); ++y)
         for (int x = 0; x < kWide; ++x)
             if (rows[std::size_t(y)][std::size_t(x)] != '.' &&
                 std::find(first.begin(), first.end(), std::make_pair(x, y)) == first.end())
-                out += record(d, x, y);
+                out.push_back(record(d, x, y));
     return out;
 }
 
@@ -197,8 +202,8 @@ StageDesign ParseDesign(const std::string& text, const std::string& name) {
 }
 
 std::string StageLine(const StageDesign& d) {
-    return Section(d, d.tileRows, d.firstTiles, TileRecord) + "&" +
-           Section(d, d.thingRows, d.firstThings, ThingRecord) + "&" + d.theme;
+    return WriteStageLine({Section(d, d.tileRows, d.firstTiles, TileAt),
+                           Section(d, d.thingRows, d.firstThings, ThingAt), d.theme});
 }
 
 std::string StageFile(const std::vector<StageDesign>& designs, int lines) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "world/stage_record.h"
+
 // A design that cannot be built, with the file and line it came from.
 class DesignError : public std::runtime_error {
   public:
