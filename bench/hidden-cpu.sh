@@ -5,17 +5,13 @@
 # way. Needs Xvfb and xdotool.
 #   hidden-cpu.sh [KESTRUNE_BINARY] [SECONDS]
 set -euo pipefail
+source "$(dirname "$0")/../scripts/lib.sh"
 game=${1:-./build-rel/kestrune}
 seconds=${2:-10}
 profile=$(mktemp -d)
-n=130
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+kestrune_start_xvfb 1920x1080 130
 pids=()
-trap 'kill "${pids[@]}" $xvfb 2>/dev/null; rm -rf "$profile"' EXIT
-export DISPLAY=:$n
-sleep 1
+trap 'kill "${pids[@]}" $kestrune_xvfb 2>/dev/null; rm -rf "$profile"' EXIT
 wm=none
 if command -v openbox >/dev/null; then
     openbox >/dev/null 2>&1 &
@@ -23,11 +19,11 @@ if command -v openbox >/dev/null; then
     wm=openbox
     sleep 1
 fi
-USERPROFILE=$profile ALSOFT_DRIVERS=null "$game" >/dev/null 2>&1 &
+USERPROFILE=$profile SDL_AUDIODRIVER=dummy "$game" >/dev/null 2>&1 &
 game_pid=$!
 pids+=($game_pid)
-sleep 4
-window=$(xdotool search --sync --pid $game_pid | head -1)
+window=$(kestrune_wait_window $game_pid)
+sleep 2
 
 cpu_ticks() { awk '{ print $14 + $15 }' /proc/$game_pid/stat; }
 measure() {  # percent of one core over the given seconds

@@ -6,6 +6,8 @@
 # and fails if there is one.
 #   check-includes.sh [SRC_DIR]     (default: src)
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+kestrune_need tsort grep sed
 src=${1:-src}
 floors=(engine toolkit shell actors world screens top)
 floor_of() {

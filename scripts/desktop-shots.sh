@@ -6,6 +6,7 @@
 #                                                 1280x800 1366x768 1920x1080 3840x2160)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 out=${1:-/tmp/kestrune-desktop}
 game_bin=${2:-build/kestrune}
 shift $(($# < 2 ? $# : 2))
@@ -26,22 +27,18 @@ RC
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 for size in "${sizes[@]}"; do
-    n=140
-    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 ${size}x24 -nolisten tcp >/dev/null 2>&1 &
-    pids=($!)
-    export DISPLAY=:$n
-    sleep 1
+    kestrune_start_xvfb "$size" 140
+    pids=($kestrune_xvfb)
     openbox >/dev/null 2>&1 &
     pids+=($!)
     tint2 -c "$work/tint2rc" >/dev/null 2>&1 &
     pids+=($!)
     sleep 1
-    USERPROFILE=$work ALSOFT_DRIVERS=null "$game_bin" >/dev/null 2>&1 &
+    USERPROFILE=$work SDL_AUDIODRIVER=dummy "$game_bin" >/dev/null 2>&1 &
     game=$!
     pids+=($game)
-    sleep 4
-    window=$(xdotool search --sync --pid $game | head -1)
+    window=$(kestrune_wait_window $game)
+    sleep 2
     import -window root "$out/$size-start.png"
     wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz
     sleep 1.5
@@ -54,6 +51,7 @@ for size in "${sizes[@]}"; do
     wmctrl -i -r "$window" -b add,fullscreen
     sleep 1.5
     import -window root "$out/$size-fullscreen.png"
+    kestrune_end $game
     kill "${pids[@]}" 2>/dev/null || true
     wait 2>/dev/null || true
     echo "$size: $(ls "$out" | grep -c "^$size-") screenshots"

@@ -1,5 +1,6 @@
-# Shared by the scripts: a virtual X server on a free display, skipping a check whose tools are
-# missing, running as an unprivileged user, and sound servers with null sinks. Sourced, not run.
+# Shared by the scripts: a virtual X server on a free display, the settings file, waiting for the
+# game's window, ending a process by its id, skipping a check whose tools are missing, running as
+# an unprivileged user, and sound servers with null sinks. Sourced, not run.
 
 kestrune_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0]}")
 
@@ -21,17 +22,66 @@ kestrune_need() {
     done
 }
 
-# Starts Xvfb on the first free display from `base` (default 170) with a screen of `size`
-# (default 1280x1024) and exports DISPLAY; sets kestrune_xvfb to its process id.
-kestrune_start_xvfb() {
-    local size=${1:-1280x1024} n=${2:-170}
+# The first display number from `base` (default 170) that no X server holds.
+kestrune_free_display() {
+    local n=${1:-170}
     while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    echo $n
+}
+
+# Starts Xvfb on the first free display from `base` (default 170) with a screen of `size`
+# (default 1280x1024) and exports DISPLAY; sets kestrune_xvfb to its process id. The default
+# size has room for the 1024 x 768 window and a title bar, so the game opens at 4x.
+kestrune_start_xvfb() {
+    local size=${1:-1280x1024} n
+    n=$(kestrune_free_display "${2:-170}")
     Xvfb :$n -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     kestrune_xvfb=$!
     export DISPLAY=:$n
     local _
     for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.05; done
     return 1
+}
+
+# Writes the game's settings file: the defaults in the game's own order and line breaks (CR LF),
+# with the values given as KEY=VALUE replacing theirs ("Stage Start=2").
+#   kestrune_write_settings FILE [KEY=VALUE ...]
+kestrune_write_settings() {
+    local file=$1 line key given
+    shift
+    : >"$file"
+    for line in Music=2 Sound=1 ScanLines=1 Fullscreen=1 "Keys Left=65" "Keys Right=68" \
+        "Keys Action=32" "Keys Pause=27" "Joy Action=0" "Joy Pause=7" "Player Lives=3" \
+        "Stage Start=0" "Stage Final=4" "Stage Time=25"; do
+        key=${line%%=*}
+        for given in "$@"; do [ "${given%%=*}" = "$key" ] && line=$given; done
+        printf '%s\r\n' "$line" >>"$file"
+    done
+}
+
+# Waits up to 30 s for a process's window to be viewable; prints its id (empty when none came).
+kestrune_wait_window() {
+    timeout 30 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -1
+}
+
+# True when the process is gone within `tenths` tenths of a second.
+kestrune_ended_within() {
+    local _
+    for _ in $(seq 1 "$2"); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    ! kill -0 "$1" 2>/dev/null
+}
+
+# Ends a process: SIGTERM, then SIGKILL when it is still there after `tenths` (default 20) tenths
+# of a second; reaps it when it is a child of this shell.
+kestrune_end() {
+    [ -n "${1:-}" ] || return 0
+    kill -TERM "$1" 2>/dev/null
+    kestrune_ended_within "$1" "${2:-20}" || kill -9 "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    return 0
 }
 
 # Run as root, re-runs the calling script as the unprivileged user kestrune-sound (made when

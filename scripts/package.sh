@@ -5,6 +5,7 @@
 #   package.sh [--try]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 bash scripts/deps.sh
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -27,25 +28,20 @@ if [ "${1:-}" = "--try" ]; then
     $sudo dpkg -i "$deb"
     echo "installed: $(stat -c %s /usr/games/kestrune) bytes at /usr/games/kestrune"
     /usr/games/kestrune --version
-    n=93
-    while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    # Room for the 1024 x 768 window and a title bar's allowance.
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    sleep 1
+    kestrune_start_xvfb 1280x1024 93
     profile=$(mktemp -d)
-    DISPLAY=:$n USERPROFILE=$profile ALSOFT_DRIVERS=null /usr/games/kestrune &
+    USERPROFILE=$profile SDL_AUDIODRIVER=dummy /usr/games/kestrune &
     game=$!
-    sleep 3
+    kestrune_wait_window $game >/dev/null
     opened=0
-    if DISPLAY=:$n xwininfo -name Kestrune | grep -q "Width: 1024"; then
+    if xwininfo -name Kestrune | grep -q "Width: 1024"; then
         echo "window Kestrune is open"
         opened=1
     else
         echo "no Kestrune window"
     fi
-    kill $game; wait $game 2>/dev/null || true
-    kill $xvfb; wait $xvfb 2>/dev/null || true
+    kestrune_end $game
+    kill $kestrune_xvfb; wait $kestrune_xvfb 2>/dev/null || true
     rm -rf "$profile"
     # (if, not &&: a loop whose last test fails would end the script under set -e)
     files=$(dpkg -L kestrune | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)

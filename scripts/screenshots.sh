@@ -7,6 +7,7 @@
 #   screenshots.sh [OUT_DIR]     (default docs/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 out=${1:-docs}
 for tool in Xvfb xdotool import convert; do
     command -v $tool >/dev/null || { echo "needs $tool: apt-get install xvfb xdotool imagemagick"; exit 1; }
@@ -15,21 +16,15 @@ done
 mkdir -p "$out"
 profile=$(mktemp -d)
 shots=$(mktemp -d)
-n=77
-while [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-# Room for the 1024 x 768 window and a title bar's allowance, so it opens at 4x.
-Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+kestrune_start_xvfb 1280x1024 77
 game=
 # The game closes its window first (SIGTERM arrives as a close request), then the server goes.
-trap '[ -n "$game" ] && kill $game 2>/dev/null && wait $game 2>/dev/null; kill $xvfb 2>/dev/null || true; rm -rf "$profile" "$shots"' EXIT
-export DISPLAY=:$n
-sleep 1
-USERPROFILE=$profile ALSOFT_DRIVERS=null ./build/kestrune &
+trap 'kestrune_end "$game"; kill $kestrune_xvfb 2>/dev/null || true; rm -rf "$profile" "$shots"' EXIT
+USERPROFILE=$profile SDL_AUDIODRIVER=dummy ./build/kestrune &
 game=$!
-sleep 1.5
 # No window manager: the keyboard goes to the window under the pointer.
-window=$(xdotool search --sync --onlyvisible --pid $game | head -1)
+window=$(kestrune_wait_window $game)
+sleep 0.5
 xdotool mousemove 640 512 key space
 sleep 4.6  # the title spider lowers itself on its thread
 import -window "$window" "$shots/title.png"
