@@ -53,8 +53,13 @@ int main(int argc, char** argv) {
     RegisterEmbeddedAssets();
     for (const IncbinEntry& e : IncbinEntries())
         if (e.name.rfind("../assets/sounds/", 0) == 0) files.push_back(&e);
-    if (files.size() != 14) {
-        std::fprintf(stderr, "this build embeds %zu of the 14 sound files\n", files.size());
+    std::vector<std::string> tableFiles;
+    for (const SFXSound& s : SFX::Sounds())
+        if (std::find(tableFiles.begin(), tableFiles.end(), s.file) == tableFiles.end())
+            tableFiles.push_back(s.file);
+    if (files.size() != tableFiles.size()) {
+        std::fprintf(stderr, "this build embeds %zu of the %zu sound files\n", files.size(),
+                     tableFiles.size());
         return 1;
     }
 
@@ -84,9 +89,9 @@ int main(int argc, char** argv) {
         SFX::Load();
         gameMs.push_back(Ms(Clock::now() - t0));
         if (r == 0) peakAfterFirst = PeakRssMiB();
-        for (TSound* s : {SFX::Loading.get(), SFX::MusicTitle.get(), SFX::MusicTrack4.get()})
-            if (!s) {
-                std::fprintf(stderr, "a sound did not load\n");
+        for (const SFXSound& s : SFX::Sounds())
+            if (!s.sound) {
+                std::fprintf(stderr, "the sound %s did not load\n", s.slot);
                 return 1;
             }
         SFX::Reset();

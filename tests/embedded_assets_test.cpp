@@ -1,36 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/stream.h"
 #include "shell/embedded_assets.h"
+#include "shell/sfx.h"
 
 namespace {
 
-// Registration order is the order of the game's file table; only files present are embedded.
-const char* const kOrder[] = {"images/atlas0.txt",
-                              "images/atlas0.png",
-                              "sounds/loading.ogg",
-                              "sounds/gem_collect.ogg",
-                              "sounds/enemy_poof.ogg",
-                              "sounds/coin_bounce.ogg",
-                              "sounds/coin_got.ogg",
-                              "sounds/player_jump.ogg",
-                              "sounds/ui1.ogg",
-                              "sounds/ui2.ogg",
-                              "sounds/player_die.ogg",
-                              "sounds/music_chase.ogg",
-                              "sounds/music_track1.ogg",
-                              "sounds/music_track2.ogg",
-                              "sounds/music_track3.ogg",
-                              "sounds/music_title.ogg",
-                              "stage.dat"};
+// Registration order is the order of the game's file table: the atlas, the sounds in the order of
+// the sound table's rows, each file once, and the stage file. Only files present are embedded.
+std::vector<std::string> Order() {
+    std::vector<std::string> order = {"images/atlas0.txt", "images/atlas0.png"};
+    for (const SFXSound& s : SFX::Sounds()) {
+        const std::string file = std::string("sounds/") + s.file;
+        if (std::find(order.begin(), order.end(), file) == order.end()) order.push_back(file);
+    }
+    order.push_back("stage.dat");
+    return order;
+}
 
 TEST(EmbeddedAssetsTest, EveryAssetFileIsEmbeddedInOrderWithItsExactBytes) {
     std::vector<std::string> expected;
-    for (const char* rel : kOrder)
+    for (const std::string& rel : Order())
         if (std::filesystem::exists(std::string(KESTRUNE_SOURCE_DIR) + "/assets/" + rel))
             expected.push_back(std::string("../assets/") + rel);
     std::vector<std::string> names;

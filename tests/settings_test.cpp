@@ -54,15 +54,15 @@ TEST_F(SettingsTest, FirstRunWritesTheFourteenDefaultLinesAndReadsThemBack) {
     EXPECT_EQ(cfgStageTime, 25);
 }
 
-TEST_F(SettingsTest, LinesFeedSettingsByPositionWithLenientNumbers) {
+TEST_F(SettingsTest, LinesFeedSettingsByKeyOrPositionWithLenientNumbers) {
     Put(File(),
         "Sound=0\nMusic= 3\nX=1=2\nFullscreen=0junk\n\nKeys Right=-68\nKeys Action=$20\n"
         "Keys Pause=9991\nJoy Action=%11\nJoy Pause=\nPlayer Lives=5\nStage Start=1\n"
         "Stage Final=7\nStage Time=30\nExtra=99\n");
     LoadConfig();
-    EXPECT_EQ(cfgMusic, 0);  // a sound line placed first feeds the music step
-    EXPECT_EQ(cfgSound, 3);
-    EXPECT_EQ(cfgScanLines, 1);  // the text between the first and second "="
+    EXPECT_EQ(cfgMusic, 3);  // a sound line placed first feeds the sound setting
+    EXPECT_EQ(cfgSound, 0);
+    EXPECT_EQ(cfgScanLines, 1);  // no such key: its position, and the text between the "="s
     EXPECT_EQ(cfgFullscreen, 0);
     EXPECT_EQ(cfgKeysLeft, 65);  // an empty line has no "=" and keeps the default
     EXPECT_EQ(cfgKeysRight, -68);
@@ -73,6 +73,104 @@ TEST_F(SettingsTest, LinesFeedSettingsByPositionWithLenientNumbers) {
     EXPECT_EQ(cfgStageTime, 30);
     ASSERT_TRUE(SaveConfig());  // the extra line does not survive a save
     EXPECT_EQ(Slurp(File()).find("Extra"), std::string::npos);
+}
+
+// The fault mended: every line fed the setting of its position, so "Fullscreen=0" written first
+// set the music step and the game opened a window.
+TEST_F(SettingsTest, AFileInAnotherOrderFeedsEverySettingByItsKey) {
+    Put(File(),
+        "Fullscreen=0\r\nStage Time=40\r\nStage Final=3\r\nStage Start=2\r\n"
+        "Player Lives=9\r\nJoy Pause=6\r\nJoy Action=1\r\nKeys Pause=80\r\n"
+        "Keys Action=9991\r\nKeys Right=76\r\nKeys Left=74\r\nScanLines=0\r\nSound=0\r\n"
+        "Music=4\r\n");
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(cfgFullscreen, 0);
+    EXPECT_EQ(cfgMusic, 4);
+    EXPECT_EQ(cfgSound, 0);
+    EXPECT_EQ(cfgScanLines, 0);
+    EXPECT_EQ(cfgKeysLeft, 74);
+    EXPECT_EQ(cfgKeysRight, 76);
+    EXPECT_EQ(cfgKeysAction, 9991);
+    EXPECT_EQ(cfgKeysPause, 80);
+    EXPECT_EQ(cfgJoyAction, 1);
+    EXPECT_EQ(cfgJoyPause, 6);
+    EXPECT_EQ(cfgPlayerLives, 9);
+    EXPECT_EQ(cfgStageStart, 2);
+    EXPECT_EQ(cfgStageFinal, 3);
+    EXPECT_EQ(cfgStageTime, 40);
+    // The file the game writes back is in its own order.
+    ASSERT_TRUE(SaveConfig());
+    EXPECT_EQ(Slurp(File()),
+              "Music=4\r\nSound=0\r\nScanLines=0\r\nFullscreen=0\r\nKeys Left=74\r\n"
+              "Keys Right=76\r\nKeys Action=9991\r\nKeys Pause=80\r\nJoy Action=1\r\n"
+              "Joy Pause=6\r\nPlayer Lives=9\r\nStage Start=2\r\nStage Final=3\r\n"
+              "Stage Time=40\r\n");
+}
+
+TEST_F(SettingsTest, KeysAreMatchedWithoutTheSpacesAroundThemAndWithTheirCase) {
+    // " Keys Left\t" names Keys Left; "sound" and "Keys  Right" name nothing, so they feed the
+    // settings of their positions, the second and the fourth.
+    Put(File(), " Keys Left\t= 74\r\nsound=3\r\nStage Time =31\r\nKeys  Right=0\r\n");
+    LoadConfig();
+    EXPECT_EQ(cfgKeysLeft, 74);
+    EXPECT_EQ(cfgMusic, 2);
+    EXPECT_EQ(cfgSound, 3);
+    EXPECT_EQ(cfgStageTime, 31);
+    EXPECT_EQ(cfgScanLines, 1);
+    EXPECT_EQ(cfgFullscreen, 0);
+    EXPECT_EQ(cfgKeysRight, 68);
+}
+
+TEST_F(SettingsTest, ALineNamingASettingWinsOverOneFeedingItByPosition) {
+    // Line 1 names no setting, so it feeds the music, until line 3 names it; line 4 would feed
+    // the full screen setting by its position, but line 2 has named it. Of two lines naming one
+    // setting, the later wins.
+    Put(File(), "Volume=4\r\nFullscreen=0\r\nMusic=1\r\nWindowed=1\r\nSound=0\r\nSound=1\r\n");
+    LoadConfig();
+    EXPECT_EQ(cfgMusic, 1);
+    EXPECT_EQ(cfgFullscreen, 0);
+    EXPECT_EQ(cfgSound, 1);
+    Put(File(), "Volume=4\r\n");
+    LoadConfig();
+    EXPECT_EQ(cfgMusic, 4);
+}
+
+TEST_F(SettingsTest, ANamedLinePastTheFourteenthStillFeedsItsSetting) {
+    // A blank line on top moves every line down one: each still reads by its key, and the blank
+    // line is not named, as its setting was fed.
+    Put(File(), std::string("\r\n") + kDefaults);
+    std::string changed = Slurp(File());
+    changed.replace(changed.find("Stage Time=25"), 13, "Stage Time=50");
+    Put(File(), changed);
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(cfgMusic, 2);
+    EXPECT_EQ(cfgStageTime, 50);
+    // Past the fourteenth, a line with no number changes nothing, and a line naming no setting
+    // is ignored, as every line there always was.
+    Put(File(), std::string(kDefaults) + "Music=oops\r\nMusik=4\r\n");
+    LoadConfig();
+    EXPECT_EQ(cfgMusic, 2);
+}
+
+TEST_F(SettingsTest, EveryFileTheGameWritesReadsBackAsWritten) {
+    LoadConfig();
+    int value = -3;
+    for (int* setting : {&cfgMusic, &cfgSound, &cfgScanLines, &cfgFullscreen, &cfgKeysLeft,
+                         &cfgKeysRight, &cfgKeysAction, &cfgKeysPause, &cfgJoyAction, &cfgJoyPause,
+                         &cfgPlayerLives, &cfgStageStart, &cfgStageFinal, &cfgStageTime})
+        *setting = value++;
+    ASSERT_TRUE(SaveConfig());
+    ResetConfig();
+    LoadConfig();
+    value = -3;
+    for (int setting : {cfgMusic, cfgSound, cfgScanLines, cfgFullscreen, cfgKeysLeft, cfgKeysRight,
+                        cfgKeysAction, cfgKeysPause, cfgJoyAction, cfgJoyPause, cfgPlayerLives,
+                        cfgStageStart, cfgStageFinal, cfgStageTime})
+        EXPECT_EQ(setting, value++);
 }
 
 TEST_F(SettingsTest, ShortOrJunkFilesKeepDefaultsForWhatTheyDoNotSupply) {

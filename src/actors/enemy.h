@@ -46,7 +46,6 @@ class TEnemy {
     float X = 0;
     float Y = 0;
     float Speed = 0;
-    AtlasImage* Img = nullptr;
     DeepPtr<TAnim> Anim;
     int Frame = 0;
     int Faceing = FACE_RIGHT;

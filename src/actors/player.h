@@ -15,10 +15,6 @@ struct PlayerState {
     int Lives = 0;
     float X = 0;
     float Y = 0;
-    float WalkSpeed = tuning::player::WALK_SPEED;
-    float Gravity = tuning::player::GRAVITY;
-    float JumpVelocity = tuning::player::JUMP_VELOCITY;
-    float MaxFallVelocity = tuning::player::MAX_FALL_VELOCITY;
     float YVelocity = 0;
     // Lower half of the sprite, against the tiles.
     THitBox WorldHitBox;
@@ -44,16 +40,10 @@ class Player {
     static constexpr int FACE_LEFT = PlayerBody::FACE_LEFT;
     // Milliseconds everything stands still after the player is hit.
     static constexpr int DIEPAUSETIME = tuning::player::DIE_PAUSE;
-    // Key codes the control configuration stores for the arrow keys.
-    static constexpr int ARROW_UP = 9991;
 
     static inline int& Lives = state_.Lives;
     static inline float& X = state_.X;
     static inline float& Y = state_.Y;
-    static inline const float& WalkSpeed = state_.WalkSpeed;
-    static inline const float& Gravity = state_.Gravity;
-    static inline const float& JumpVelocity = state_.JumpVelocity;
-    static inline const float& MaxFallVelocity = state_.MaxFallVelocity;
     static inline float& YVelocity = state_.YVelocity;
     static inline THitBox& WorldHitBox = state_.WorldHitBox;
     static inline THitBox& BodyHitBox = state_.BodyHitBox;

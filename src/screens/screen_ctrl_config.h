@@ -23,11 +23,6 @@ class ScreenCtrlConfig : public BaseScreenClass {
   public:
     static constexpr int KEYB = 0;
     static constexpr int JOYPAD = 1;
-    // Codes stored for the arrow keys, which type no character.
-    static constexpr int ARROW_UP = 9991;
-    static constexpr int ARROW_RIGHT = 9992;
-    static constexpr int ARROW_DOWN = 9993;
-    static constexpr int ARROW_LEFT = 9994;
 
     static inline int& ctrlMode = state_.ctrlMode;
     static inline int& ctrlStep = state_.ctrlStep;

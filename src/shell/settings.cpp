@@ -18,7 +18,8 @@ struct Setting {
     int fallback;
 };
 
-// File order: the position of a line decides which setting it feeds.
+// File order. A line feeds the setting its key names, or the one of its position when its key
+// names none.
 const std::array<Setting, 14> kSettings = {{
     {"Music", &cfgMusic, 2},
     {"Sound", &cfgSound, 1},
@@ -98,33 +99,70 @@ void Report(const Unreadable& u) {
                      problems.substr(2).c_str());
 }
 
-// Each line feeds the setting of its position; what a line does not supply keeps its default.
-void ReadSettings(TStream& in) {
+constexpr std::size_t kNone = kSettings.size();
+
+// The setting a key names, or kNone: the blanks around the key are ignored, its case is not.
+std::size_t SettingNamed(const std::string& key) {
+    const std::size_t first = key.find_first_not_of(" \t");
+    if (first == std::string::npos) return kNone;
+    const std::string name = key.substr(first, key.find_last_not_of(" \t") + 1 - first);
+    for (std::size_t i = 0; i < kSettings.size(); ++i)
+        if (name == kSettings[i].key) return i;
+    return kNone;
+}
+
+// A line that could not feed its setting: told only when that setting keeps its default.
+struct Failure {
+    int line;
+    std::size_t setting;
+    bool hasValue;  // it has an "=", but no number after it
+    std::string text;
+};
+
+// The settings no line fed keep their defaults: the lines that tried and failed are named, and so
+// are the positions past the end of the file.
+void ReportUnfed(const std::vector<Failure>& failures, const std::array<bool, kNone>& fed,
+                 int lines) {
     Unreadable u;
+    for (const Failure& f : failures) {
+        if (fed[f.setting]) continue;
+        (f.hasValue ? u.notNumber : u.noValue).push_back(f.line);
+        if (f.hasValue) u.notNumberText.push_back(f.text);
+    }
+    for (int position = lines + 1; position <= int(kNone); ++position)
+        if (!fed[std::size_t(position - 1)]) u.missing.push_back(position);
+    Report(u);
+}
+
+// Each line feeds the setting its key names, the key being the text before the first "=" and the
+// value the text after it, up to a second "=". A line whose key names no setting (or that has no
+// "=") feeds the setting of its position instead, as every line did before keys were read, unless
+// a line naming that setting feeds it; among lines naming one setting, the last one read wins.
+// What no line feeds keeps its default.
+void ReadSettings(TStream& in) {
+    std::array<bool, kNone> fed{}, named{};
+    std::vector<Failure> failures;
     std::string line;
     int number = 0;
-    for (const Setting& s : kSettings) {
+    while (ReadSettingLine(in, line)) {
         ++number;
-        if (!ReadSettingLine(in, line)) {
-            u.missing.push_back(number);
-            continue;
-        }
-        std::vector<std::string> pieces = Split(line, "=");
-        if (pieces.size() < 2) {
-            u.noValue.push_back(number);
-            continue;
-        }
+        const std::vector<std::string> pieces = Split(line, "=");
+        std::size_t setting = pieces.size() < 2 ? kNone : SettingNamed(pieces[0]);
+        const bool byKey = setting != kNone;
+        if (!byKey) setting = std::size_t(number - 1);
+        if (setting >= kNone || (!byKey && named[setting])) continue;
         // "Fullscreen=no" must not turn into 0, which means full screen: a value with no number
         // keeps the default. "2 # loud" still reads as 2.
         int value = 0;
-        if (ReadInt(pieces[1], value)) {
-            *s.value = value;
-        } else {
-            u.notNumber.push_back(number);
-            u.notNumberText.push_back(line);
+        if (pieces.size() < 2 || !ReadInt(pieces[1], value)) {
+            failures.push_back({number, setting, pieces.size() >= 2, line});
+            continue;
         }
+        *kSettings[setting].value = value;
+        fed[setting] = true;
+        named[setting] = named[setting] || byKey;
     }
-    Report(u);
+    ReportUnfed(failures, fed, number);
 }
 
 bool WriteSettings(const std::string& path) {

@@ -19,6 +19,13 @@ inline int cfgStageStart = 0;
 inline int cfgStageFinal = 0;
 inline int cfgStageTime = 0;
 
+// The codes the key settings hold for the arrow keys, which type no character: stored by the
+// control configuration screen, read by the player's controls.
+inline constexpr int ARROW_UP = 9991;
+inline constexpr int ARROW_RIGHT = 9992;
+inline constexpr int ARROW_DOWN = 9993;
+inline constexpr int ARROW_LEFT = 9994;
+
 // Full path of "gem_config.ini"; empty when no folder could be found for it.
 inline std::string configPath;
 
@@ -28,8 +35,9 @@ std::string SettingsFolder();
 // Start-up: configPath from SettingsFolder.
 void InitConfigPath();
 
-// Creates the file with defaults when it is missing, then reads the fourteen settings by line
-// position. Whatever the file does not supply keeps its default.
+// Creates the file with defaults when it is missing, then reads the settings: each line feeds the
+// setting its key names, and a line whose key names none the setting of its position. Whatever
+// the file does not supply keeps its default.
 void LoadConfig();
 // Rewrites the whole file; the old file stays intact when that fails. False on failure.
 bool SaveConfig();

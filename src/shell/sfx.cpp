@@ -8,46 +8,26 @@
 #include "toolkit/resets.h"
 
 namespace {
-
-struct SoundFile {
-    std::unique_ptr<TSound> SFXState::*slot;
-    const char* file;
-    int flags;
-};
-
-// Effects are short and many may start in one frame: they are decoded once, at start-up. The
-// music loops, and a minute of it is 10 MB of sound decoded: it is played straight from its file,
-// a little ahead of the mixer.
-constexpr int STREAMED = 1 << 8;
-
-// In loading order. The fourth stage track plays the second one's music again as a sound of
-// its own.
-const SoundFile kSounds[] = {
-    {&SFXState::Loading, "loading.ogg", 0},
-    {&SFXState::GemCollect, "gem_collect.ogg", 0},
-    {&SFXState::EnemyPoof, "enemy_poof.ogg", 0},
-    {&SFXState::CoinBounce, "coin_bounce.ogg", 0},
-    {&SFXState::CoinGot, "coin_got.ogg", 0},
-    {&SFXState::PlayerJump, "player_jump.ogg", 0},
-    {&SFXState::UI1, "ui1.ogg", 0},
-    {&SFXState::UI2, "ui2.ogg", 0},
-    {&SFXState::PlayerDie, "player_die.ogg", 0},
-    {&SFXState::MusicChase, "music_chase.ogg", SOUND_LOOP | STREAMED},
-    {&SFXState::MusicTrack1, "music_track1.ogg", SOUND_LOOP | STREAMED},
-    {&SFXState::MusicTrack2, "music_track2.ogg", SOUND_LOOP | STREAMED},
-    {&SFXState::MusicTrack3, "music_track3.ogg", SOUND_LOOP | STREAMED},
-    {&SFXState::MusicTrack4, "music_track2.ogg", SOUND_LOOP | STREAMED},
-    {&SFXState::MusicTitle, "music_title.ogg", SOUND_LOOP | STREAMED},
-};
-
-std::string SourceOf(const SoundFile& s) {
+std::string SourceOf(const SFXSound& s) {
     return std::string("incbin::../assets/sounds/") + s.file;
 }
 
+int FlagsOf(const SFXSound& s) {
+    return s.play == SFXSound::LOOP ? SOUND_LOOP : 0;
+}
 }  // namespace
 
 void SFX::ConnectMenus() {
     TMenuItem::context = {[] { SFX::Play(SFX::UI1); }, [] { SFX::Play(SFX::UI2); }, &cfgJoyAction};
+}
+
+std::span<const SFXSound> SFX::Sounds() {
+    static const SFXSound table[] = {
+#define SOUND(slot, file, play, load) {slot, #slot, file, SFXSound::play, SFXSound::load},
+#include "shell/sounds.def"
+#undef SOUND
+    };
+    return table;
 }
 
 void SFX::Load() {
@@ -56,16 +36,16 @@ void SFX::Load() {
     MusicChannel = AllocChannel();
     LoadingChannel = AllocChannel();
     std::vector<TSoundRequest> decoded;
-    for (const SoundFile& s : kSounds)
-        if (s.flags & STREAMED)
-            state_.*s.slot = LoadStream(SourceOf(s), s.flags & ~STREAMED);
+    for (const SFXSound& s : Sounds())
+        if (s.load == SFXSound::STREAMED)
+            s.sound = LoadStream(SourceOf(s), FlagsOf(s));
         else
-            decoded.push_back({SourceOf(s), s.flags});
+            decoded.push_back({SourceOf(s), FlagsOf(s)});
     // One thread: the effects are small, and the display opens on the other core meanwhile.
     std::vector<std::unique_ptr<TSound>> sounds = LoadSounds(decoded, 1);
     std::size_t next = 0;
-    for (const SoundFile& s : kSounds)
-        if (!(s.flags & STREAMED)) state_.*s.slot = std::move(sounds[next++]);
+    for (const SFXSound& s : Sounds())
+        if (s.load == SFXSound::DECODED) s.sound = std::move(sounds[next++]);
 }
 
 void SFX::Reset() {

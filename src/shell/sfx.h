@@ -4,29 +4,30 @@
 // music while cfgMusic is 0, and otherwise plays at one of four volume steps.
 
 #include <memory>
+#include <span>
 
 #include "engine/audio.h"
+
+// One row of the sound table, shell/sounds.def, with the slot it fills.
+struct SFXSound {
+    enum PlayMode { ONCE, LOOP };
+    enum LoadMode { DECODED, STREAMED };
+    std::unique_ptr<TSound>& sound;
+    const char* slot;  // "GemCollect"
+    const char* file;  // "gem_collect.ogg", under ../assets/sounds/
+    PlayMode play;
+    LoadMode load;
+};
 
 // The class-level globals of SFX with their values before SFX::Load, in one place so that
 // SFX::Reset cannot miss one.
 struct SFXState {
     std::shared_ptr<TChannel> MusicChannel;
     std::shared_ptr<TChannel> LoadingChannel;
-    std::unique_ptr<TSound> Loading;
-    std::unique_ptr<TSound> GemCollect;
-    std::unique_ptr<TSound> EnemyPoof;
-    std::unique_ptr<TSound> CoinBounce;
-    std::unique_ptr<TSound> CoinGot;
-    std::unique_ptr<TSound> PlayerJump;
-    std::unique_ptr<TSound> UI1;
-    std::unique_ptr<TSound> UI2;
-    std::unique_ptr<TSound> PlayerDie;
-    std::unique_ptr<TSound> MusicChase;
-    std::unique_ptr<TSound> MusicTrack1;
-    std::unique_ptr<TSound> MusicTrack2;
-    std::unique_ptr<TSound> MusicTrack3;
-    std::unique_ptr<TSound> MusicTrack4;
-    std::unique_ptr<TSound> MusicTitle;
+// One slot a row of the sound table.
+#define SOUND(slot, file, play, load) std::unique_ptr<TSound> slot;
+#include "shell/sounds.def"
+#undef SOUND
     // The last track PlayMusic chose; one of the sounds above.
     TSound* CurrentMusic = nullptr;
 };
@@ -37,27 +38,18 @@ class SFX {
   public:
     static inline std::shared_ptr<TChannel>& MusicChannel = state_.MusicChannel;
     static inline std::shared_ptr<TChannel>& LoadingChannel = state_.LoadingChannel;
-    static inline std::unique_ptr<TSound>& Loading = state_.Loading;
-    static inline std::unique_ptr<TSound>& GemCollect = state_.GemCollect;
-    static inline std::unique_ptr<TSound>& EnemyPoof = state_.EnemyPoof;
-    static inline std::unique_ptr<TSound>& CoinBounce = state_.CoinBounce;
-    static inline std::unique_ptr<TSound>& CoinGot = state_.CoinGot;
-    static inline std::unique_ptr<TSound>& PlayerJump = state_.PlayerJump;
-    static inline std::unique_ptr<TSound>& UI1 = state_.UI1;
-    static inline std::unique_ptr<TSound>& UI2 = state_.UI2;
-    static inline std::unique_ptr<TSound>& PlayerDie = state_.PlayerDie;
-    static inline std::unique_ptr<TSound>& MusicChase = state_.MusicChase;
-    static inline std::unique_ptr<TSound>& MusicTrack1 = state_.MusicTrack1;
-    static inline std::unique_ptr<TSound>& MusicTrack2 = state_.MusicTrack2;
-    static inline std::unique_ptr<TSound>& MusicTrack3 = state_.MusicTrack3;
-    static inline std::unique_ptr<TSound>& MusicTrack4 = state_.MusicTrack4;
-    static inline std::unique_ptr<TSound>& MusicTitle = state_.MusicTitle;
+// SFX::Loading, SFX::GemCollect, ... SFX::MusicTitle: the rows of the sound table.
+#define SOUND(slot, file, play, load) static inline std::unique_ptr<TSound>& slot = state_.slot;
+#include "shell/sounds.def"
+#undef SOUND
     static inline TSound*& CurrentMusic = state_.CurrentMusic;
 
+    // The rows of the sound table in loading order, each with its slot.
+    static std::span<const SFXSound> Sounds();
     // Start-up: the two idle channels, then every sound of the table from the embedded files: the
-    // effects decoded on all cores, the music opened to be streamed as it plays. A sound whose
-    // file is missing or does not decode stays null, and every function below skips it without a
-    // sound.
+    // DECODED rows decoded whole, the STREAMED rows opened to be streamed as they play. A sound
+    // whose file is missing or does not decode stays null, and every function below skips it
+    // without a sound.
     static void Load();
     // Every global back to its value before Load (tests).
     static void Reset();
@@ -67,7 +59,9 @@ class SFX {
 
     // An effect on a new channel that is not kept; nothing while cfgSound is 0.
     static void Play(TSound* sound);
-    static void Play(const std::unique_ptr<TSound>& sound) { Play(sound.get()); }
+    static void Play(const std::unique_ptr<TSound>& sound) {
+        Play(sound.get());
+    }
     // The loading jingle on LoadingChannel; nothing while cfgSound is 0.
     static void PlayLoading();
     static void StopLoading();

@@ -29,23 +29,27 @@ const std::pair<const char*, int> kDefaultSettings[] = {
     {"Stage Final", 4}, {"Stage Time", 25},
 };
 
-// The game's sounds by the names of their files; the fourth stage track by its own name.
+// A slot's name in snake case, the sound's name in tests: "GemCollect" is "gem_collect", "UI1"
+// "ui1", "MusicTrack4" "music_track4" (every sound's file name but for a second sound of a file).
+std::string SnakeCase(const std::string& slot) {
+    std::string name;
+    for (std::size_t i = 0; i < slot.size(); ++i) {
+        const char c = slot[i];
+        const bool capital = c >= 'A' && c <= 'Z';
+        if (capital && i > 0 &&
+            ((slot[i - 1] >= 'a' && slot[i - 1] <= 'z') ||
+             (slot[i - 1] >= '0' && slot[i - 1] <= '9')))
+            name += '_';
+        name += capital ? char(c - 'A' + 'a') : c;
+    }
+    return name;
+}
+
+// The game's sounds by their names in tests, from the sound table.
 std::vector<std::pair<const TSound*, std::string>> SoundNames() {
-    return {{SFX::Loading.get(), "loading"},
-            {SFX::GemCollect.get(), "gem_collect"},
-            {SFX::EnemyPoof.get(), "enemy_poof"},
-            {SFX::CoinBounce.get(), "coin_bounce"},
-            {SFX::CoinGot.get(), "coin_got"},
-            {SFX::PlayerJump.get(), "player_jump"},
-            {SFX::UI1.get(), "ui1"},
-            {SFX::UI2.get(), "ui2"},
-            {SFX::PlayerDie.get(), "player_die"},
-            {SFX::MusicChase.get(), "music_chase"},
-            {SFX::MusicTrack1.get(), "music_track1"},
-            {SFX::MusicTrack2.get(), "music_track2"},
-            {SFX::MusicTrack3.get(), "music_track3"},
-            {SFX::MusicTrack4.get(), "music_track4"},
-            {SFX::MusicTitle.get(), "music_title"}};
+    std::vector<std::pair<const TSound*, std::string>> names;
+    for (const SFXSound& s : SFX::Sounds()) names.emplace_back(s.sound.get(), SnakeCase(s.slot));
+    return names;
 }
 
 // The glyph frame of the game font drawn from page position (sx, sy), or -1.
