@@ -3,12 +3,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "actors/enemy_kinds.h"
 #include "engine/render2d.h"
 #include "engine/stream.h"
+#include "shell/embedded_assets.h"
 #include "shell/image.h"
-#include "support/harness.h"
 #include "support/notify_sink.h"
 #include "support/temp_dir.h"
+#include "support/toolkit_screen.h"
 #include "toolkit/atlas.h"
 #include "toolkit/atlas_description.h"
 
@@ -248,8 +250,24 @@ TEST_F(AtlasTest, FailureMessages) {
                 " Unable to load atlas file \"atlas0.txt\"");
 }
 
-TEST(ImageRegistryTest, EveryStripHasItsFramesAndSizes) {
-    Harness h;
+// The game's pictures cut from the embedded atlas on the game's window, without the rest of the
+// game.
+class ImageRegistryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterEmbeddedAssets();
+        AddEnemyPictures();
+        Image::Load();
+    }
+    void TearDown() override {
+        Image::Reset();
+        atlasFile.reset();
+        ClearIncbins();
+    }
+    RecordedWindow window;
+};
+
+TEST_F(ImageRegistryTest, EveryStripHasItsFramesAndSizes) {
     struct Want {
         AtlasTile* strip;
         int frames;

@@ -1,42 +1,41 @@
 #include <gtest/gtest.h>
 
-#include "engine/render2d.h"
-#include "shell/image.h"
-#include "support/harness.h"
+#include "support/toolkit_screen.h"
 #include "toolkit/bitmap_font.h"
 #include "toolkit/shape.h"
 
 namespace {
 
+// The game font and the shapes on the game's window, without the rest of the game.
 class FontShapeTest : public ::testing::Test {
   protected:
-    void SetUp() override { h.driver.Clear(); }
     std::vector<float> GlyphXs() const {
         std::vector<float> xs;
-        for (const DrawCall& c : h.driver.Of(DrawCall::FRAME)) xs.push_back(c.Left());
+        for (const DrawCall& c : window.driver.Of(DrawCall::FRAME)) xs.push_back(c.Left());
         return xs;
     }
-    Harness h;
+    RecordedWindow window;
+    EmbeddedFont font;
 };
 
 TEST_F(FontShapeTest, AlignmentShiftsByTheAdvanceWidth) {
     gameFont->SetStyle(0);
     gameFont->Draw("PLAY", 160, 50, TBitMapFont::ALIGN_CENTER);
     EXPECT_EQ(GlyphXs(), (std::vector<float>{144, 152, 160, 168}));
-    EXPECT_FLOAT_EQ(h.driver.calls.back().Top(), 50);
-    h.driver.Clear();
+    EXPECT_FLOAT_EQ(window.driver.calls.back().Top(), 50);
+    window.driver.Clear();
     gameFont->Draw("PLAY", 160, 50, TBitMapFont::ALIGN_RIGHT);
     EXPECT_EQ(GlyphXs().front(), 128);
-    h.driver.Clear();
+    window.driver.Clear();
     gameFont->Draw("PLAY", 160, 50, TBitMapFont::ALIGN_LEFT);
     EXPECT_EQ(GlyphXs().front(), 160);
-    h.driver.Clear();
+    window.driver.Clear();
     gameFont->Draw("PLAY", 160, 50, 42);  // any other value aligns left
     EXPECT_EQ(GlyphXs().front(), 160);
-    h.driver.Clear();
+    window.driver.Clear();
     gameFont->Draw("ABCDE", 100, 0, TBitMapFont::ALIGN_CENTER);
     EXPECT_EQ(GlyphXs().front(), 80);
-    h.driver.Clear();
+    window.driver.Clear();
     gameFont->SetStyle(1);
     gameFont->Draw("ABCDE", 100, 0, TBitMapFont::ALIGN_CENTER);
     EXPECT_EQ(GlyphXs(), (std::vector<float>{83, 90, 97, 104, 111}));
@@ -45,11 +44,11 @@ TEST_F(FontShapeTest, AlignmentShiftsByTheAdvanceWidth) {
 TEST_F(FontShapeTest, GlyphFramesFollowStyleAndCode) {
     gameFont->SetStyle(2);
     gameFont->Draw("A", 0, 0, TBitMapFont::ALIGN_LEFT);
-    const DrawCall& a = h.driver.calls.back();
+    const DrawCall& a = window.driver.calls.back();
     // Frame 33 + 192 = 225: column 1, row 7 of the 12 x 12 cells.
     EXPECT_FLOAT_EQ(a.sx, 2 + 1 * 12 + 2);
     EXPECT_FLOAT_EQ(a.sy, 2 + 7 * 12 + 2);
-    h.driver.Clear();
+    window.driver.Clear();
     gameFont->SetStyle(0);
     gameFont->Draw(
         "a\tb\xc8"
@@ -95,28 +94,28 @@ std::vector<Box> Rects(const RecordingDriver& d) {
 
 TEST_F(FontShapeTest, FramedRectanglesLieOutsideTheBox) {
     Shape::DrawRect(10, 10, 20, 5, 0, 2);
-    EXPECT_EQ(Rects(h.driver),
+    EXPECT_EQ(Rects(window.driver),
               (std::vector<Box>{{8, 8, 24, 2}, {8, 8, 2, 9}, {30, 8, 2, 9}, {8, 15, 24, 2}}));
-    h.driver.Clear();
+    window.driver.Clear();
     Shape::DrawRect(10, 10, 20, 5, 1, 7);
-    EXPECT_EQ(Rects(h.driver), (std::vector<Box>{{10, 10, 20, 5}}));
-    h.driver.Clear();
+    EXPECT_EQ(Rects(window.driver), (std::vector<Box>{{10, 10, 20, 5}}));
+    window.driver.Clear();
     Shape::DrawDot(5, 5, 3);
-    EXPECT_EQ(Rects(h.driver), (std::vector<Box>{{4, 4, 3, 3}}));
+    EXPECT_EQ(Rects(window.driver), (std::vector<Box>{{4, 4, 3, 3}}));
 }
 
 TEST_F(FontShapeTest, OutlinedOvalsUseTheirSegmentCount) {
     Shape::DrawOval(0, 0, 6, 6, 0);
-    EXPECT_EQ(h.driver.Of(DrawCall::LINE).size(), 12u);
-    h.driver.Clear();
+    EXPECT_EQ(window.driver.Of(DrawCall::LINE).size(), 12u);
+    window.driver.Clear();
     Shape::DrawOval(0, 0, 40, 30, 0);
-    auto lines = h.driver.Of(DrawCall::LINE);
+    auto lines = window.driver.Of(DrawCall::LINE);
     ASSERT_EQ(lines.size(), 32u);
     EXPECT_FLOAT_EQ(lines.front().Left(), 40);  // starts at the right-hand end
     EXPECT_NEAR(lines.back().MapX(lines.back().x1, lines.back().y1), 40, 1e-4);  // and closes
-    h.driver.Clear();
+    window.driver.Clear();
     Shape::DrawCircle(50, 50, 10, 1);
-    const DrawCall& oval = h.driver.calls.back();
+    const DrawCall& oval = window.driver.calls.back();
     EXPECT_EQ(oval.kind, DrawCall::OVAL);
     EXPECT_FLOAT_EQ(oval.Left(), 45);
     EXPECT_FLOAT_EQ(oval.Width(), 10);
@@ -124,22 +123,22 @@ TEST_F(FontShapeTest, OutlinedOvalsUseTheirSegmentCount) {
 
 TEST_F(FontShapeTest, DottedLinesSpreadTheirDotsEvenly) {
     Shape::DrawDottedLine(0, 0, 10, 0, 4, 1);
-    auto rects = Rects(h.driver);
+    auto rects = Rects(window.driver);
     ASSERT_EQ(rects.size(), 4u);
     EXPECT_NEAR(rects[1].x, 10.0f / 3, 1e-5);
     EXPECT_NEAR(rects[2].x, 20.0f / 3, 1e-5);
     EXPECT_NEAR(rects[3].x, 10, 1e-5);
-    h.driver.Clear();
+    window.driver.Clear();
     Shape::DrawDottedLine(0, 0, 10, 0, 2.5f, 1);
-    EXPECT_EQ(Rects(h.driver).size(), 5u);
+    EXPECT_EQ(Rects(window.driver).size(), 5u);
     for (float spacing : {4.0f, 0.0f, -1.0f}) {  // no length, or no spacing: the first dot alone
-        h.driver.Clear();
+        window.driver.Clear();
         Shape::DrawDottedLine(3, 3, 3, 3, spacing, 1);
-        EXPECT_EQ(Rects(h.driver).size(), 1u);
+        EXPECT_EQ(Rects(window.driver).size(), 1u);
     }
-    h.driver.Clear();
+    window.driver.Clear();
     Shape::DrawDottedLine(0, 0, 1, 0, 4, 1);  // shorter than half the spacing
-    EXPECT_EQ(Rects(h.driver).size(), 1u);
+    EXPECT_EQ(Rects(window.driver).size(), 1u);
     EXPECT_EQ(Shape::Round(1.49f), 1);
     EXPECT_EQ(Shape::Round(1.5f), 2);
     EXPECT_EQ(Shape::Round(2.5f), 3);

@@ -7,26 +7,25 @@
 #include "shell/sfx.h"
 #include "support/audio_recording_driver.h"
 #include "support/fake_input.h"
-#include "support/harness.h"
 #include "support/manual_clock.h"
+#include "support/toolkit_screen.h"
 #include "toolkit/bitmap_font.h"
 #include "toolkit/menu_item.h"
 
 namespace {
 
+// Menu labels drawn in the game font on the game's window, without the rest of the game.
 class MenuItemRender : public ::testing::Test {
   protected:
-    void SetUp() override {
-        gameFont->SetStyle(0);
-        h.driver.Clear();
-    }
-    std::vector<DrawCall> Glyphs() const { return h.driver.Of(DrawCall::FRAME); }
+    void SetUp() override { gameFont->SetStyle(0); }
+    std::vector<DrawCall> Glyphs() const { return window.driver.Of(DrawCall::FRAME); }
     static int ColourSum() {
         int r = 0, g = 0, b = 0;
         GetColor(r, g, b);
         return r + g + b;
     }
-    Harness h;
+    RecordedWindow window;
+    EmbeddedFont font;
 };
 
 TEST_F(MenuItemRender, SelectedItemIsBlackTextOnAWhiteBarOfTheMeasuredWidth) {
@@ -36,7 +35,7 @@ TEST_F(MenuItemRender, SelectedItemIsBlackTextOnAWhiteBarOfTheMeasuredWidth) {
     item->Selected = 1;
     item->Render();
 
-    std::vector<DrawCall> bars = h.driver.Of(DrawCall::RECT);
+    std::vector<DrawCall> bars = window.driver.Of(DrawCall::RECT);
     ASSERT_EQ(bars.size(), 1u);
     // x 131 to 187, y 49 to 57.
     EXPECT_FLOAT_EQ(bars[0].Left(), 131);
@@ -44,7 +43,7 @@ TEST_F(MenuItemRender, SelectedItemIsBlackTextOnAWhiteBarOfTheMeasuredWidth) {
     EXPECT_FLOAT_EQ(bars[0].Top(), 49);
     EXPECT_FLOAT_EQ(bars[0].Height(), 9);
     EXPECT_EQ(bars[0].r + bars[0].g + bars[0].b, 3 * 255);
-    EXPECT_EQ(h.driver.calls.front().kind, DrawCall::RECT);  // under the text
+    EXPECT_EQ(window.driver.calls.front().kind, DrawCall::RECT);  // under the text
 
     std::vector<DrawCall> glyphs = Glyphs();
     ASSERT_EQ(glyphs.size(), 7u);
@@ -58,7 +57,7 @@ TEST_F(MenuItemRender, PlainItemIsLightGreyTextWithoutABar) {
     auto item = TMenuItem::Add(128, 100, "PLAY");
     SetColor(10, 20, 30);
     item->Render();
-    EXPECT_TRUE(h.driver.Of(DrawCall::RECT).empty());
+    EXPECT_TRUE(window.driver.Of(DrawCall::RECT).empty());
     std::vector<DrawCall> glyphs = Glyphs();
     ASSERT_EQ(glyphs.size(), 4u);
     EXPECT_FLOAT_EQ(glyphs[0].Left(), 112);
@@ -82,7 +81,7 @@ TEST_F(MenuItemRender, MeasuresInTheCurrentStyleAndSetTextKeepsTheBox) {
     EXPECT_EQ(item->Height, 9);
     item->Selected = 1;
     item->Render();
-    std::vector<DrawCall> bars = h.driver.Of(DrawCall::RECT);
+    std::vector<DrawCall> bars = window.driver.Of(DrawCall::RECT);
     ASSERT_EQ(bars.size(), 1u);
     EXPECT_FLOAT_EQ(bars[0].Left(), 151);
     EXPECT_FLOAT_EQ(bars[0].Width(), 17);

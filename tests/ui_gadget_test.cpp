@@ -4,24 +4,37 @@
 
 #include "engine/input.h"
 #include "engine/render2d.h"
-#include "shell/display.h"
 #include "support/fake_input.h"
-#include "support/harness.h"
+#include "support/manual_clock.h"
+#include "support/toolkit_screen.h"
+#include "toolkit/anim.h"
 #include "toolkit/bitmap_font.h"
 #include "toolkit/ui_gadget.h"
 
 namespace {
 
-// Gadgets on the real display (1024 x 768, four window pixels to a virtual one), driven by
-// posted mouse and key events.
+// Gadgets in the game font on the game's window (1024 x 768, four window pixels to a virtual
+// one), driven by posted mouse and key events, without the rest of the game. The pointer is the
+// drawing layer's virtual mouse, as the game's display reports it on that window.
 class Gadget : public ::testing::Test {
   protected:
     void SetUp() override {
+        ResetInput();
+        InitGameClock();
         UIGadget::Reset();
+        gamePointer_ = UIGadget::pointer;
+        UIGadget::pointer = [](float& x, float& y) {
+            x = VirtualMouseX();
+            y = VirtualMouseY();
+            return true;
+        };
         gameFont->SetStyle(0);
-        h.driver.Clear();
     }
-    void TearDown() override { UIGadget::Reset(); }
+    void TearDown() override {
+        UIGadget::Reset();
+        UIGadget::pointer = gamePointer_;
+        ResetInput();
+    }
     // The middle of virtual pixel (vx, vy).
     static void MoveTo(int vx, int vy) { MouseToVirtual(vx, vy); }
     static void Down() { MousePress(); }
@@ -36,8 +49,13 @@ class Gadget : public ::testing::Test {
         Up();
         return pressed + g.Update();
     }
-    std::vector<DrawCall> Rects() const { return h.driver.Of(DrawCall::RECT); }
-    Harness h;
+    std::vector<DrawCall> Rects() const { return window.driver.Of(DrawCall::RECT); }
+    ManualClock clock{1000};
+    RecordedWindow window;
+    EmbeddedFont font;
+
+  private:
+    bool (*gamePointer_)(float& x, float& y) = nullptr;
 };
 
 TEST_F(Gadget, CreationNumbersPlacesAndOffsets) {
@@ -247,7 +265,7 @@ TEST_F(Gadget, TextBoxDrawsItsLabelTextAndABlinkingCursor) {
     box->SetValue("ABCDEFG");
     SetColor(1, 2, 3);
     box->Render();
-    std::vector<DrawCall> glyphs = h.driver.Of(DrawCall::FRAME);
+    std::vector<DrawCall> glyphs = window.driver.Of(DrawCall::FRAME);
     ASSERT_EQ(glyphs.size(), 2u + 5u);
     EXPECT_FLOAT_EQ(glyphs[0].Left(), 10);  // the label in front of the box
     EXPECT_FLOAT_EQ(glyphs[2].Left(), box->x + 2);
@@ -259,7 +277,7 @@ TEST_F(Gadget, TextBoxDrawsItsLabelTextAndABlinkingCursor) {
     Click(*box, box->x + 5, 15);
     ASSERT_TRUE(box->Editing());
     auto cursorBars = [&] {
-        h.driver.Clear();
+        window.driver.Clear();
         box->Render();
         std::vector<DrawCall> bars;
         for (const DrawCall& c : Rects())
@@ -270,16 +288,16 @@ TEST_F(Gadget, TextBoxDrawsItsLabelTextAndABlinkingCursor) {
     std::vector<DrawCall> bars = cursorBars();
     ASSERT_EQ(bars.size(), 1u);
     EXPECT_FLOAT_EQ(bars[0].Left(), box->x + 2 + 5 * 8 - 1);
-    glyphs = h.driver.Of(DrawCall::FRAME);
+    glyphs = window.driver.Of(DrawCall::FRAME);
     ASSERT_EQ(glyphs.size(), 2u + 5u);
 
-    h.clock.Advance(500);
+    clock.Advance(500);
     box->Update();
     EXPECT_TRUE(cursorBars().empty());
-    h.clock.Advance(500);
+    clock.Advance(500);
     box->Update();
     EXPECT_EQ(cursorBars().size(), 1u);
-    h.clock.Advance(500);
+    clock.Advance(500);
     box->Update();
     // Typing shows the cursor again at once.
     Type("H");
@@ -434,10 +452,10 @@ TEST_F(Gadget, SliderDrawsAFramedTrackAndTheKnobAtItsValue) {
     EXPECT_FLOAT_EQ(knob.Top(), 50);
     EXPECT_FLOAT_EQ(knob.Height(), 8);
 
-    h.driver.Clear();
+    window.driver.Clear();
     slider->Hide();
     slider->Render();
-    EXPECT_TRUE(h.driver.calls.empty());
+    EXPECT_TRUE(window.driver.calls.empty());
 }
 
 TEST_F(Gadget, DegenerateBoxesDrawNothingInsideOut) {

@@ -32,7 +32,7 @@ void Image::Load() {
     RegisterReset(&Image::Reset);
     if (!atlasFile) atlasFile = std::make_unique<AtlasFileClass>();
     atlasFile->LoadFile("", "", 0);
-    Font = CreateAtlasTile("bitmapfonts", 12, 12, 672, 2);
+    Font = TBitMapFont::CutGlyphs();
     gameFont = std::make_unique<TBitMapFont>(Font.get());
     Tiles = CreateAtlasTile("tiles", 20, 20, 72, 2);
     Items = CreateAtlasTile("items", 20, 20, 72, 2);

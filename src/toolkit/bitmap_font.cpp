@@ -5,6 +5,17 @@
 
 std::unique_ptr<TBitMapFont> gameFont;
 
+namespace {
+constexpr int kGlyphsPerStyle = 96;
+constexpr int kStyles = 7;
+constexpr int kCellPx = 12;
+constexpr int kPaddingPx = 2;
+}  // namespace
+
+std::unique_ptr<AtlasTile> TBitMapFont::CutGlyphs() {
+    return CreateAtlasTile("bitmapfonts", kCellPx, kCellPx, kStyles * kGlyphsPerStyle, kPaddingPx);
+}
+
 void TBitMapFont::Draw(const std::string& text, int x, int y, int align) {
     const int a = widths[static_cast<std::size_t>(fntStyle)];
     const int n = static_cast<int>(text.size());
@@ -17,7 +28,8 @@ void TBitMapFont::Draw(const std::string& text, int x, int y, int align) {
         int c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
         // Anything outside the glyph range still takes its place.
         if (c < 32 || c > 127 || !font) continue;
-        font->Render(float(x + i * a - shift), float(y), (c - 32) + 96 * fntStyle, 0, 1, 1);
+        font->Render(float(x + i * a - shift), float(y), (c - 32) + kGlyphsPerStyle * fntStyle, 0,
+                     1, 1);
     }
 }
 

@@ -21,6 +21,10 @@ class TBitMapFont {
 
     // Takes the glyph strip (shared, not owned).
     explicit TBitMapFont(AtlasTile* glyphs) : font(glyphs) {}
+    // The glyph strip of all seven styles as it lies in the atlas's "bitmapfonts" region: 8 x 8
+    // glyphs in 12-pixel cells. Needs atlasFile read; a font can be had without the game's other
+    // pictures.
+    static std::unique_ptr<AtlasTile> CutGlyphs();
     virtual ~TBitMapFont() = default;
     // In the current style and colour; y is the top of the glyphs.
     virtual void Draw(const std::string& text, int x, int y, int align);

@@ -35,6 +35,43 @@ struct DrawCall {
     float Height() const { return (y1 - y0) * jy; }
 };
 
+// Calls fn(name, field...) with the same field of each call given, for every number of a draw
+// call that says what was drawn (not the frame's address): the floats from x0 to resH, the kind,
+// the whole numbers from r to vpH, lastPixel and the polygon's points, always in this order.
+template <class Fn, class... Calls>
+void ForEachField(Fn&& fn, Calls&... c) {
+    fn("x0", c.x0...);
+    fn("y0", c.y0...);
+    fn("x1", c.x1...);
+    fn("y1", c.y1...);
+    fn("tx", c.tx...);
+    fn("ty", c.ty...);
+    fn("sx", c.sx...);
+    fn("sy", c.sy...);
+    fn("sw", c.sw...);
+    fn("sh", c.sh...);
+    fn("alpha", c.alpha...);
+    fn("ix", c.ix...);
+    fn("iy", c.iy...);
+    fn("jx", c.jx...);
+    fn("jy", c.jy...);
+    fn("originX", c.originX...);
+    fn("originY", c.originY...);
+    fn("resW", c.resW...);
+    fn("resH", c.resH...);
+    fn("kind", c.kind...);
+    fn("r", c.r...);
+    fn("g", c.g...);
+    fn("b", c.b...);
+    fn("blend", c.blend...);
+    fn("vpX", c.vpX...);
+    fn("vpY", c.vpY...);
+    fn("vpW", c.vpW...);
+    fn("vpH", c.vpH...);
+    fn("lastPixel", c.lastPixel...);
+    fn("xy", c.xy...);
+}
+
 class RecordingDriver : public TRender2DDriver {
   public:
     // The desktop the driver pretends to run on, and its name (the renderer label reads it).
