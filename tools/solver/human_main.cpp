@@ -71,24 +71,36 @@ bool ReadStageFile(const std::string& path, std::string& bytes) {
 // followed by --hand keeps the preset's lateness and takes the other hand.
 bool ParseOption(int argc, char** argv, int& i, Args& a, std::string& stageFile) {
     const std::string arg = argv[i];
-    if (arg == "--game") return a.game = true;
-    if (arg == "--list") return a.list = true;
-    if (arg == "--row") return a.row = true;
+    bool* flag = arg == "--game"   ? &a.game
+                 : arg == "--list" ? &a.list
+                 : arg == "--row"  ? &a.row
+                                   : nullptr;
+    if (flag) {
+        *flag = true;
+        return true;
+    }
     if (i + 1 >= argc) return false;
     const char* value = argv[++i];
-    const int number = std::atoi(value);
     if (arg == "--preset") return UsePreset(value, a.human);
-    if (arg == "--runs") return a.runs = number, true;
-    if (arg == "--seed") return a.seed = unsigned(number), true;
-    if (arg == "--reaction") return a.human.reaction = number, true;
-    if (arg == "--decide") return a.human.decide = number, true;
-    if (arg == "--move-ticks") return a.human.moveTicks = number, true;
-    if (arg == "--margin") return a.human.margin = float(std::atof(value)), true;
-    if (arg == "--hand") return a.human.handError = number, true;
-    if (arg == "--beam") return a.human.beam = number, true;
-    if (arg == "--stage-file") return stageFile = value, true;
-    if (arg == "--jobs") return a.jobs = number, true;
-    return false;
+    if (arg == "--margin") {
+        a.human.margin = float(std::atof(value));
+    } else if (arg == "--stage-file") {
+        stageFile = value;
+    } else if (arg == "--seed") {
+        a.seed = unsigned(std::atoi(value));
+    } else {
+        const std::map<std::string, int*> numbers = {{"--runs", &a.runs},
+                                                     {"--reaction", &a.human.reaction},
+                                                     {"--decide", &a.human.decide},
+                                                     {"--move-ticks", &a.human.moveTicks},
+                                                     {"--hand", &a.human.handError},
+                                                     {"--beam", &a.human.beam},
+                                                     {"--jobs", &a.jobs}};
+        const auto it = numbers.find(arg);
+        if (it == numbers.end()) return false;
+        *it->second = std::atoi(value);
+    }
+    return true;
 }
 
 bool ParseArgs(int argc, char** argv, Args& a) {
