@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The human-model player works and is deterministic: a few runs of a small test room with a fixed
 # seed, played once in one process and once shared between two, must print the same runs and
-# figures. The room is built from its design, so the check does not move with the real stages.
+# figures; then two whole games over four copies of the room, the same way. The room is built from
+# its design, so the check does not move with the real stages.
 #   check-human-model.sh HUMAN_EXE STAGE_BUILDER_EXE ROOM_DESIGN_DIR [RUNS] [BEAM]
 set -euo pipefail
 human=$1
@@ -13,6 +14,12 @@ stage=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$builder" "$designs" "$work/stage.dat"
+# The game plays stages 0 to 3: the room four times over.
+mkdir "$work/game"
+for n in 0 1 2 3; do
+    sed "s/^stage 0\$/stage $n/" "$designs/stage00.txt" >"$work/game/stage0$n.txt"
+done
+"$builder" "$work/game" "$work/game.dat"
 args=("$stage" --stage-file "$work/stage.dat" --runs "$runs" --seed 1 --beam "$beam" --list)
 one=$("$human" "${args[@]}" --jobs 1)
 two=$("$human" "${args[@]}" --jobs 2)
@@ -24,7 +31,7 @@ if [ "$one" != "$two" ]; then
 fi
 # One line per run (index, won, countdown used, ticks, cell, plans, cause), then the summary.
 lines=$(echo "$one" | grep -cE '^[0-9]+ [01] [0-9.]+ [0-9]+ -?[0-9]+ -?[0-9]+ [0-9]+ ?' || true)
-if [ "$lines" -ne "$runs" ] || ! echo "$one" | grep -q "^stage $stage: $runs runs (seed 1)"; then
+if [ "$lines" -ne "$runs" ] || ! echo "$one" | grep -q "^stage $stage, typical: $runs runs (seeds 1-$runs)"; then
     echo "FAIL: expected $runs runs and a summary"
     exit 1
 fi
@@ -42,4 +49,26 @@ if echo "$one" | grep -qE '^[0-9]+ 0 .* (unknown)?$'; then
     echo "FAIL: a loss without its cause"
     exit 1
 fi
-echo "ok: $runs runs, the same in one process and in two"
+# Two games, each in its own process and both in one: lines of index, reached the ending, stages
+# won, lives at the start and at the end, early losses and the stages of the lives lost.
+games=(--game --preset slow --stage-file "$work/game.dat" --runs 2 --seed 1 --beam "$beam" --list)
+one=$("$human" "${games[@]}" --jobs 1)
+two=$("$human" "${games[@]}" --jobs 2)
+echo "$one"
+if [ "$one" != "$two" ]; then
+    echo "FAIL: the same games gave different figures in two processes:"
+    diff <(echo "$one") <(echo "$two") || true
+    exit 1
+fi
+# A game reaches the ending with its four stages won and 0 to 3 lives left, or is over with -1
+# lives after four lost; its lost lives are listed by stage.
+bad=$(echo "$one" | grep -E '^[0-9]+ ' | grep -vE '^[0-9]+ (1 4 3 [0-3]|0 [0-3] 3 -1) [0-9]+ (-|[0-3](,[0-3])*)$' || true)
+if [ -n "$bad" ] || ! echo "$one" | grep -q "^game (stages 0-3, 3 lives), slow: 2 games (seeds 1-2)"; then
+    echo "FAIL: games that do not add up: $bad"
+    exit 1
+fi
+if ! echo "$one" | grep -qE '^[0-9]+ 1 4 3 '; then
+    echo "FAIL: not one game got through four easy rooms"
+    exit 1
+fi
+echo "ok: $runs runs and 2 games, the same in one process and in two"

@@ -136,7 +136,11 @@ struct Plan {
 class HumanPlayer {
   public:
     HumanPlayer(int stage, int phase, unsigned seed, const HumanOptions& o)
-        : run_(stage, phase, o.stageFile), o_(o), hand_(seed, o.handError) {}
+        : run_(stage, phase, o.stageFile),
+          o_(o),
+          hand_(seed, o.handError),
+          stage_(stage),
+          lives_(Player::Lives) {}
 
     HumanResult Play() {
         seen_.push_back(run_.Save());
@@ -209,6 +213,8 @@ class HumanPlayer {
         HumanResult r;
         r.won = run_.Won();
         r.plans = plans_;
+        r.stage = stage_;
+        r.lives = lives_;
         r.ticksPlayed = walkedIn_ < 0 ? 0 : run_.tick - walkedIn_;
         r.countdownUsed = float(StageActual::StageTime) - run_.TimeLeft();
         if (r.won) return r;
@@ -228,9 +234,39 @@ class HumanPlayer {
     Plan plan_;
     int plans_ = 0;
     int walkedIn_ = -1;
+    int stage_;
+    int lives_;
 };
 }  // namespace
 
 HumanResult PlayAsHuman(int stage, int phase, unsigned seed, const HumanOptions& options) {
     return HumanPlayer(stage, phase, seed, options).Play();
+}
+
+const HumanPreset* FindHumanPreset(const std::string& name) {
+    for (const HumanPreset& p : kHumanPresets)
+        if (name == p.name) return &p;
+    return nullptr;
+}
+
+// The game's own rule: a death costs a life, and the game is over when the lives drop below 0.
+HumanGame PlayGameAsHuman(int first, int last, unsigned seed, const HumanOptions& options) {
+    HumanGame game;
+    int stage = first;
+    for (unsigned k = 0; stage <= last; ++k) {
+        std::seed_seq seq{seed, k};
+        unsigned hand = 0;
+        seq.generate(&hand, &hand + 1);
+        const HumanResult r = PlayAsHuman(stage, int((seed + k) % 3), hand, options);
+        if (k == 0) game.livesLeft = r.lives;
+        game.attempts.push_back(r);
+        if (r.won) {
+            ++stage;
+            ++game.stagesWon;
+        } else if (--game.livesLeft < 0) {
+            return game;
+        }
+    }
+    game.reachedEnding = true;
+    return game;
 }

@@ -4,6 +4,7 @@
 // presses keys a little off its plan. Used to judge how hard a stage is for a person.
 
 #include <string>
+#include <vector>
 
 struct HumanOptions {
     // Ticks between the game and what the player sees of it (200 ms).
@@ -23,6 +24,7 @@ struct HumanOptions {
 };
 
 struct HumanResult {
+    int stage = 0;
     bool won = false;
     // Seconds of the countdown used when the coin was taken.
     float countdownUsed = 0;
@@ -35,8 +37,45 @@ struct HumanResult {
     std::string lossCause;
     // Plans made during the run.
     int plans = 0;
+    // Lives the game gave the player when the stage began (the settings' default).
+    int lives = 0;
+};
+
+// Three players of plausible skill: how late each sees the game and how far its keys land off the
+// plan. Everything else is as in HumanOptions.
+struct HumanPreset {
+    const char* name;
+    // Ticks of lateness (60 a second).
+    int reaction;
+    // Ticks a key press or release may land off its plan.
+    int handError;
+};
+inline constexpr HumanPreset kHumanPresets[] = {
+    {"quick", 9, 1},     // 150 ms
+    {"typical", 12, 2},  // 200 ms
+    {"slow", 18, 3},     // 300 ms
+};
+
+// The preset of that name, or nullptr.
+const HumanPreset* FindHumanPreset(const std::string& name);
+
+// A whole game: the stages in order, each lost life replaying the stage, until the ending or the
+// game over.
+struct HumanGame {
+    // Stages won: the number of stages played when the ending was reached.
+    int stagesWon = 0;
+    bool reachedEnding = false;
+    // Lives left when the game ended (-1 after the game over).
+    int livesLeft = 0;
+    // Every attempt in order.
+    std::vector<HumanResult> attempts;
 };
 
 // One first attempt at `stage`, entering the 60 Hz frame pattern at `phase` (0..2); the hand's
 // errors come from `seed`, so the same arguments give the same run.
 HumanResult PlayAsHuman(int stage, int phase, unsigned seed, const HumanOptions& options);
+
+// One game over stages first..last, with the lives the game's settings give a new game. Each
+// attempt is a fresh start of its stage, as the game's reload after a lost life is; attempt k
+// enters the frame pattern at phase (seed + k) % 3 and takes its hand's errors from (seed, k).
+HumanGame PlayGameAsHuman(int first, int last, unsigned seed, const HumanOptions& options);

@@ -1,19 +1,25 @@
-// human: how often a person wins a stage at the first attempt, played by a simulated player with
-// human limits (see human.h).
+// human: how often a person wins a stage at the first attempt, or the whole game, played by a
+// simulated player with human limits (see human.h).
 //
-//   human STAGE [--runs N] [--seed N] [--reaction TICKS] [--decide TICKS] [--move-ticks TICKS]
-//               [--margin PIXELS] [--hand TICKS] [--beam N] [--stage-file FILE] [--jobs N]
-//               [--list] [--row]
+//   human STAGE [options]     first attempts at one stage
+//   human --game [options]    whole games: the default stages in order with the default lives
 //
-// Prints the win rate with its 95% interval, the countdown the wins used and where the losses
-// happened; --list also prints every run; --row prints the same as one row of a Markdown table. The
-// same arguments always give the same figures, however many processes (--jobs) share the runs.
+// options: [--preset quick|typical|slow] [--runs N] [--seed N] [--reaction TICKS] [--decide TICKS]
+//          [--move-ticks TICKS] [--margin PIXELS] [--hand TICKS] [--beam N] [--stage-file FILE]
+//          [--jobs N] [--list] [--row]
+//
+// Run i of N is played on seed (--seed) + i, so seeds 101-200 are "--seed 101 --runs 100". Prints
+// the win rate with its 95% interval, the countdown the wins used and where the losses happened
+// (for games: the share that reached the ending and the lives left there); --list also prints
+// every run; --row prints the same as one row of a Markdown table. The same arguments always give
+// the same figures, however many processes (--jobs) share the runs.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <sstream>
@@ -24,10 +30,12 @@
 #include <unistd.h>
 
 #include "human.h"
+#include "shell/settings.h"
 
 namespace {
 struct Args {
     int stage = -1;
+    bool game = false;
     int runs = 100;
     unsigned seed = 1;
     int jobs = 1;
@@ -36,52 +44,79 @@ struct Args {
     HumanOptions human;
 };
 
+bool UsePreset(const std::string& name, HumanOptions& h) {
+    const HumanPreset* p = FindHumanPreset(name);
+    if (!p) return false;
+    h.reaction = p->reaction;
+    h.handError = p->handError;
+    return true;
+}
+
+// The preset these options match, or "custom".
+std::string PresetName(const HumanOptions& h) {
+    for (const HumanPreset& p : kHumanPresets)
+        if (h.reaction == p.reaction && h.handError == p.handError) return p.name;
+    return "custom";
+}
+
+bool ReadStageFile(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+    return in && !bytes.empty();
+}
+
+// One option and its value; false for an unknown one. Options apply in order, so a --preset
+// followed by --hand keeps the preset's lateness and takes the other hand.
+bool ParseOption(int argc, char** argv, int& i, Args& a, std::string& stageFile) {
+    const std::string arg = argv[i];
+    bool* flag = arg == "--game"   ? &a.game
+                 : arg == "--list" ? &a.list
+                 : arg == "--row"  ? &a.row
+                                   : nullptr;
+    if (flag) {
+        *flag = true;
+        return true;
+    }
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    if (arg == "--preset") return UsePreset(value, a.human);
+    if (arg == "--margin") {
+        a.human.margin = float(std::atof(value));
+    } else if (arg == "--stage-file") {
+        stageFile = value;
+    } else if (arg == "--seed") {
+        a.seed = unsigned(std::atoi(value));
+    } else {
+        const std::map<std::string, int*> numbers = {{"--runs", &a.runs},
+                                                     {"--reaction", &a.human.reaction},
+                                                     {"--decide", &a.human.decide},
+                                                     {"--move-ticks", &a.human.moveTicks},
+                                                     {"--hand", &a.human.handError},
+                                                     {"--beam", &a.human.beam},
+                                                     {"--jobs", &a.jobs}};
+        const auto it = numbers.find(arg);
+        if (it == numbers.end()) return false;
+        *it->second = std::atoi(value);
+    }
+    return true;
+}
+
 bool ParseArgs(int argc, char** argv, Args& a) {
     std::string stageFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        auto number = [&] { return std::atoi(argv[++i]); };
-        if (arg == "--runs" && hasValue) {
-            a.runs = number();
-        } else if (arg == "--seed" && hasValue) {
-            a.seed = unsigned(number());
-        } else if (arg == "--reaction" && hasValue) {
-            a.human.reaction = number();
-        } else if (arg == "--decide" && hasValue) {
-            a.human.decide = number();
-        } else if (arg == "--move-ticks" && hasValue) {
-            a.human.moveTicks = number();
-        } else if (arg == "--margin" && hasValue) {
-            a.human.margin = float(std::atof(argv[++i]));
-        } else if (arg == "--hand" && hasValue) {
-            a.human.handError = number();
-        } else if (arg == "--beam" && hasValue) {
-            a.human.beam = number();
-        } else if (arg == "--stage-file" && hasValue) {
-            stageFile = argv[++i];
-        } else if (arg == "--jobs" && hasValue) {
-            a.jobs = number();
-        } else if (arg == "--list") {
-            a.list = true;
-        } else if (arg == "--row") {
-            a.row = true;
-        } else if (a.stage < 0 && !arg.empty() && arg[0] != '-') {
+        if (a.stage < 0 && !arg.empty() && arg[0] != '-') {
             a.stage = std::atoi(arg.c_str());
-        } else {
+        } else if (!ParseOption(argc, argv, i, a, stageFile)) {
             return false;
         }
     }
-    if (!stageFile.empty()) {
-        std::ifstream in(stageFile, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        if (!in || s.str().empty()) return false;
-        a.human.stageFile = s.str();
-    }
+    if (!stageFile.empty() && !ReadStageFile(stageFile, a.human.stageFile)) return false;
     const HumanOptions& h = a.human;
-    return a.stage >= 0 && a.runs > 0 && a.jobs > 0 && h.reaction >= 0 && h.decide > 0 &&
-           h.moveTicks > 0 && h.margin >= 0 && h.handError >= 0 && h.beam > 0;
+    return (a.stage >= 0) != a.game && a.runs > 0 && a.jobs > 0 && h.reaction >= 0 &&
+           h.decide > 0 && h.moveTicks > 0 && h.margin >= 0 && h.handError >= 0 && h.beam > 0;
 }
 
 // Wilson's 95% interval of a rate of `wins` in `runs`, as fractions.
@@ -93,24 +128,29 @@ void Interval(int wins, int runs, double& low, double& high) {
     high = std::min(1.0, centre + half);
 }
 
-struct Summary {
-    int wins = 0;
-    int early = 0;
-    int plans = 0;
-    std::vector<float> used;
-    // Losses by cause, and by cause and cell.
-    std::map<std::string, int> causes;
-    std::map<std::string, int> places;
-};
+// "87% (79-92%)": a rate with its interval.
+std::string Rate(int wins, int runs) {
+    double low = 0, high = 0;
+    Interval(wins, runs, low, high);
+    char text[48];
+    std::snprintf(text, sizeof text, "%.0f%% (%.0f-%.0f%%)", 100.0 * wins / runs, 100 * low,
+                  100 * high);
+    return text;
+}
 
 // Within this many ticks of the walk-in's end a loss counts as one at the opening (3 s).
 constexpr int kOpeningTicks = 3 * 60;
 
+// A run's own seed: the hand's errors and the phase of the frame clock come from it.
+unsigned RunSeed(const Args& a, int i) {
+    return a.seed + unsigned(i);
+}
+
 HumanResult PlayOne(const Args& a, int i) {
-    std::seed_seq seq{a.seed, unsigned(i)};
-    unsigned seed = 0;
-    seq.generate(&seed, &seed + 1);
-    return PlayAsHuman(a.stage, i % 3, seed, a.human);
+    std::seed_seq seq{RunSeed(a, i)};
+    unsigned hand = 0;
+    seq.generate(&hand, &hand + 1);
+    return PlayAsHuman(a.stage, int(RunSeed(a, i) % 3), hand, a.human);
 }
 
 // One run as a line: index, won, countdown used, ticks, cell, plans, then the cause. The countdown
@@ -122,9 +162,9 @@ std::string Line(int i, const HumanResult& r) {
     return text + r.lossCause + "\n";
 }
 
-bool FromLine(const std::string& line, int& i, HumanResult& r) {
+bool FromLine(const std::string& line, HumanResult& r) {
     std::istringstream in(line);
-    int won = 0;
+    int i = 0, won = 0;
     if (!(in >> i >> won >> r.countdownUsed >> r.ticksPlayed >> r.lossColumn >> r.lossRow >>
           r.plans))
         return false;
@@ -135,14 +175,15 @@ bool FromLine(const std::string& line, int& i, HumanResult& r) {
 }
 
 // Runs job, job + jobs, ... in a child process; their lines come back through a pipe.
-int StartJob(const Args& a, int job, pid_t& child) {
+using Work = std::function<std::string(int)>;
+int StartJob(const Args& a, const Work& work, int job, pid_t& child) {
     int ends[2];
     if (pipe(ends) != 0) return -1;
     child = fork();
     if (child == 0) {
         close(ends[0]);
         for (int i = job; i < a.runs; i += a.jobs) {
-            const std::string line = Line(i, PlayOne(a, i));
+            const std::string line = work(i);
             if (write(ends[1], line.data(), line.size()) != ssize_t(line.size())) _exit(1);
         }
         _exit(0);
@@ -151,17 +192,17 @@ int StartJob(const Args& a, int job, pid_t& child) {
     return child < 0 ? -1 : ends[0];
 }
 
-// Every run's result by index; false when a job failed.
-bool PlayRuns(const Args& a, std::vector<HumanResult>& results) {
-    results.assign(std::size_t(a.runs), {});
+// Every run's line by index (each line starts with its index); false when a job failed.
+bool RunAll(const Args& a, const Work& work, std::vector<std::string>& lines) {
+    lines.assign(std::size_t(a.runs), "");
     if (a.jobs == 1) {
-        for (int i = 0; i < a.runs; ++i) results[std::size_t(i)] = PlayOne(a, i);
+        for (int i = 0; i < a.runs; ++i) lines[std::size_t(i)] = work(i);
         return true;
     }
     std::vector<std::pair<int, pid_t>> jobs;
     for (int j = 0; j < a.jobs && j < a.runs; ++j) {
         pid_t child = -1;
-        const int fd = StartJob(a, j, child);
+        const int fd = StartJob(a, work, j, child);
         if (fd < 0) return false;
         jobs.emplace_back(fd, child);
     }
@@ -174,17 +215,26 @@ bool PlayRuns(const Args& a, std::vector<HumanResult>& results) {
         close(fd);
         int status = 0;
         waitpid(child, &status, 0);
-        std::istringstream lines(text);
-        for (std::string line; std::getline(lines, line);) {
-            int i = 0;
-            HumanResult r;
-            if (!FromLine(line, i, r) || i < 0 || i >= a.runs) return false;
-            results[std::size_t(i)] = r;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            const int i = std::atoi(line.c_str());
+            if (i < 0 || i >= a.runs || !lines[std::size_t(i)].empty()) return false;
+            lines[std::size_t(i)] = line + "\n";
             ++got;
         }
     }
     return got == a.runs;
 }
+
+struct Summary {
+    int wins = 0;
+    int early = 0;
+    int plans = 0;
+    std::vector<float> used;
+    // Losses by cause, and by cause and cell.
+    std::map<std::string, int> causes;
+    std::map<std::string, int> places;
+};
 
 Summary Summarise(const std::vector<HumanResult>& results) {
     Summary s;
@@ -223,25 +273,151 @@ std::string Used(const Summary& s) {
     return text;
 }
 
+std::string Seeds(const Args& a) {
+    return "seeds " + std::to_string(a.seed) + "-" + std::to_string(RunSeed(a, a.runs - 1));
+}
+
 void Print(const Args& a, const Summary& s) {
-    double low = 0, high = 0;
-    Interval(s.wins, a.runs, low, high);
-    const double rate = 100.0 * s.wins / a.runs;
+    const std::string preset = PresetName(a.human);
     if (a.row) {
-        std::printf("| %d | %d | %.0f%% (%.0f-%.0f%%) | %s | %d | %s |\n", a.stage, a.runs, rate,
-                    100 * low, 100 * high, Used(s).c_str(), s.early,
+        std::printf("| %s | %d | %d | %s | %s | %d | %s |\n", preset.c_str(), a.stage, a.runs,
+                    Rate(s.wins, a.runs).c_str(), Used(s).c_str(), s.early,
                     Commonest(s.causes, 3).c_str());
         return;
     }
-    std::printf(
-        "stage %d: %d runs (seed %u), %d won at the first attempt: %.0f%% (95%% interval "
-        "%.0f-%.0f%%)\n",
-        a.stage, a.runs, a.seed, s.wins, rate, 100 * low, 100 * high);
+    std::printf("stage %d, %s: %d runs (%s), %d won at the first attempt: %s\n", a.stage,
+                preset.c_str(), a.runs, Seeds(a).c_str(), s.wins, Rate(s.wins, a.runs).c_str());
     std::printf("countdown used by the wins: %s\n", Used(s).c_str());
     std::printf("lost within 3 s of the walk-in's end: %d\n", s.early);
     std::printf("plans made per run: %.1f\n", double(s.plans) / a.runs);
     std::printf("losses by cause: %s\n", Commonest(s.causes, 100).c_str());
     std::printf("losses by place: %s\n", Commonest(s.places, 100).c_str());
+}
+
+int StageMode(const Args& a) {
+    std::vector<std::string> lines;
+    if (!RunAll(
+            a, [&a](int i) { return Line(i, PlayOne(a, i)); }, lines)) {
+        std::fprintf(stderr, "human: a job failed\n");
+        return 1;
+    }
+    std::vector<HumanResult> results(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!FromLine(lines[i], results[i])) {
+            std::fprintf(stderr, "human: a job failed\n");
+            return 1;
+        }
+        if (a.list) std::fputs(lines[i].c_str(), stdout);
+    }
+    Print(a, Summarise(results));
+    return 0;
+}
+
+// The stages a new game plays, from the settings' defaults: "Stage Start" up to the stage before
+// "Stage Final", where the ending is shown instead.
+void DefaultGame(int& first, int& last) {
+    DefaultConfig();
+    first = cfgStageStart;
+    last = cfgStageFinal - 1;
+    ResetConfig();
+}
+
+// One game as a line: index, reached the ending, stages won, lives at the start and at the end,
+// losses within 3 s of a walk-in, then the stage of every lost life ("-" for none).
+std::string GameLine(int i, const HumanGame& g) {
+    std::string lost;
+    int early = 0;
+    for (const HumanResult& r : g.attempts) {
+        if (r.won) continue;
+        early += r.ticksPlayed < kOpeningTicks;
+        lost += (lost.empty() ? "" : ",") + std::to_string(r.stage);
+    }
+    const int lives = g.attempts.empty() ? 0 : g.attempts.front().lives;
+    char text[64];
+    std::snprintf(text, sizeof text, "%d %d %d %d %d %d ", i, int(g.reachedEnding), g.stagesWon,
+                  lives, g.livesLeft, early);
+    return text + (lost.empty() ? "-" : lost) + "\n";
+}
+
+struct GameSummary {
+    int games = 0, reached = 0, early = 0, lostLives = 0, startLives = 0;
+    // Games by the lives left at the ending, and by the stage the game was over on.
+    std::map<int, int> livesLeft;
+    std::map<int, int> overOn;
+    // Lives lost on each stage.
+    std::map<int, int> lostOn;
+};
+
+bool AddGameLine(const std::string& line, GameSummary& s) {
+    std::istringstream in(line);
+    int i = 0, reached = 0, won = 0, lives = 0, left = 0, early = 0;
+    std::string lost;
+    if (!(in >> i >> reached >> won >> lives >> left >> early >> lost)) return false;
+    ++s.games;
+    s.startLives = lives;
+    s.early += early;
+    if (reached) {
+        ++s.reached;
+        ++s.livesLeft[left];
+    } else {
+        ++s.overOn[won];
+    }
+    std::istringstream stages(lost == "-" ? "" : lost);
+    for (std::string stage; std::getline(stages, stage, ',');) {
+        ++s.lostOn[std::atoi(stage.c_str())];
+        ++s.lostLives;
+    }
+    return true;
+}
+
+// "3: 40, 2: 30, 1: 10, 0: 7" over the keys from `high` down to `low`.
+std::string Counts(const std::map<int, int>& counts, int high, int low) {
+    std::string out;
+    for (int k = high; k >= low; --k) {
+        const auto it = counts.find(k);
+        out += (out.empty() ? "" : ", ") + std::to_string(k) + ": " +
+               std::to_string(it == counts.end() ? 0 : it->second);
+    }
+    return out;
+}
+
+void PrintGames(const Args& a, const GameSummary& s, int first, int last) {
+    const std::string preset = PresetName(a.human);
+    const std::string left = Counts(s.livesLeft, s.startLives, 0);
+    const std::string over = Counts(s.overOn, last, first);
+    if (a.row) {
+        std::printf("| %s | %d | %s | %s | %s |\n", preset.c_str(), s.games,
+                    Rate(s.reached, s.games).c_str(), left.c_str(), over.c_str());
+        return;
+    }
+    std::printf("game (stages %d-%d, %d lives), %s: %d games (%s), %d reached the ending: %s\n",
+                first, last, s.startLives, preset.c_str(), s.games, Seeds(a).c_str(), s.reached,
+                Rate(s.reached, s.games).c_str());
+    std::printf("lives left at the ending: %s\n", left.c_str());
+    std::printf("game over on stage: %s\n", over.c_str());
+    std::printf("lives lost on stage: %s\n", Counts(s.lostOn, last, first).c_str());
+    std::printf("lives lost within 3 s of a walk-in's end: %d of %d\n", s.early, s.lostLives);
+}
+
+int GameMode(const Args& a) {
+    int first = 0, last = 0;
+    DefaultGame(first, last);
+    auto work = [&](int i) {
+        return GameLine(i, PlayGameAsHuman(first, last, RunSeed(a, i), a.human));
+    };
+    std::vector<std::string> lines;
+    GameSummary s;
+    bool ok = RunAll(a, work, lines);
+    for (std::size_t i = 0; ok && i < lines.size(); ++i) {
+        ok = AddGameLine(lines[i], s);
+        if (a.list) std::fputs(lines[i].c_str(), stdout);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "human: a job failed\n");
+        return 1;
+    }
+    PrintGames(a, s, first, last);
+    return 0;
 }
 }  // namespace
 
@@ -249,19 +425,11 @@ int main(int argc, char** argv) {
     Args a;
     if (!ParseArgs(argc, argv, a)) {
         std::fprintf(stderr,
-                     "usage: human STAGE [--runs N] [--seed N] [--reaction TICKS] [--decide "
-                     "TICKS] [--move-ticks TICKS] [--margin PIXELS] [--hand TICKS] [--beam N] "
-                     "[--stage-file FILE] [--jobs N] [--list] [--row]\n");
+                     "usage: human STAGE|--game [--preset quick|typical|slow] [--runs N] "
+                     "[--seed N] [--reaction TICKS] [--decide TICKS] [--move-ticks TICKS] "
+                     "[--margin PIXELS] [--hand TICKS] [--beam N] [--stage-file FILE] [--jobs N] "
+                     "[--list] [--row]\n");
         return 2;
     }
-    std::vector<HumanResult> results;
-    if (!PlayRuns(a, results)) {
-        std::fprintf(stderr, "human: a job failed\n");
-        return 1;
-    }
-    // Every run: index, won, countdown used, ticks after the walk-in, cell, plans, cause.
-    for (std::size_t i = 0; a.list && i < results.size(); ++i)
-        std::fputs(Line(int(i), results[i]).c_str(), stdout);
-    Print(a, Summarise(results));
-    return 0;
+    return a.game ? GameMode(a) : StageMode(a);
 }
