@@ -54,6 +54,7 @@ std::unique_ptr<TGoldCoin> CopyCoin(const std::unique_ptr<TGoldCoin>& g) {
     c->Got = g->Got;
     c->Hidden = g->Hidden;
     c->stop = g->stop;
+    c->SolidUnder = g->SolidUnder;
     return c;
 }
 
