@@ -85,6 +85,7 @@ Program Link(const char* vertex, const char* fragment) {
     GLuint vs = Compile(GL_VERTEX_SHADER, vertex);
     GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment);
     Program p;
+    p.fragment = fragment;
     p.name = glCreateProgram();
     glAttachShader(p.name, vs);
     glAttachShader(p.name, fs);
@@ -100,10 +101,10 @@ Program Link(const char* vertex, const char* fragment) {
 
 void TGLState::CreateObjects() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-    colored = Link(kVertexShader, kColorFragmentShader);
-    textured = Link(kVertexShader, kTextureFragmentShader);
-    copied = Link(kVertexShader, kCopyFragmentShader);
-    masked = Link(kVertexShader, kMaskFragmentShader);
+    colored = Program{kColorFragmentShader};
+    textured = Program{kTextureFragmentShader};
+    copied = Program{kCopyFragmentShader};
+    masked = Program{kMaskFragmentShader};
 
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
@@ -203,6 +204,13 @@ bool TGLState::Partition() {
     return !unblended.empty();
 }
 
+const Program& TGLState::Linked(Program& program) {
+    if (program.name) return program;
+    program = Link(kVertexShader, program.fragment);
+    glUniform2f(program.uResolution, resW, resH);
+    return program;
+}
+
 void TGLState::Flush() {
     if (batch.empty() || !Live()) {
         batch.clear();
@@ -210,10 +218,10 @@ void TGLState::Flush() {
         pieceStart = 0;
         return;
     }
-    const Program& program = blend == MASKBLEND ? masked
-                             : !batchTextured   ? colored
-                             : batchTinted      ? textured
-                                                : copied;
+    const Program& program = Linked(blend == MASKBLEND ? masked
+                                    : !batchTextured   ? colored
+                                    : batchTinted      ? textured
+                                                       : copied);
     // Blending reads the framebuffer for every pixel, the dearest step of a software
     // rasterizer: whatever is fully opaque is drawn first without it.
     if (Partition()) {

@@ -13,7 +13,10 @@
 #include "engine/gl_driver.h"
 #include "engine/render2d_driver.h"
 
+// A shader program, linked the first time a run needs it: a game that never draws in a mode
+// never pays for its program.
 struct Program {
+    const char* fragment = nullptr;
     GLuint name = 0;
     GLint uResolution = -1;
 };
@@ -118,10 +121,13 @@ struct TGLState {
     }
     void SetResolutionUniforms() {
         for (const Program* p : {&colored, &textured, &copied, &masked}) {
+            if (!p->name) continue;
             glUseProgram(p->name);
             glUniform2f(p->uResolution, resW, resH);
         }
     }
+    // The program, linked now if it has not been yet.
+    const Program& Linked(Program& program);
     // Starts a run of a primitive type, textured or not, flushing a run of another kind. Runs
     // never mix textured and colour-only primitives: a mixed run would read the texture for
     // every pixel of the plain ones too, which costs more than the extra draw call.
