@@ -236,6 +236,7 @@ int DesktopHeight() {
 void UsableDesktopSize(int& width, int& height) {
     width = height = 0;
     if (g_driver) g_driver->UsableDesktopSize(width, height);
+    if (g_driver && (width <= 0 || height <= 0)) g_driver->DesktopSize(width, height);
 }
 
 void Flip(int sync) {

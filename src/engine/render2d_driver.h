@@ -120,8 +120,9 @@ class TRender2DDriver {
     virtual void SetResolution(float width, float height) = 0;
     // The desktop's size in pixels; 0 x 0 when there is no display.
     virtual void DesktopSize(int& width, int& height) = 0;
-    // The part of the desktop a window may take (less panels and docks).
-    virtual void UsableDesktopSize(int& width, int& height) { DesktopSize(width, height); }
+    // The part of the desktop a window may take (less panels and docks); 0 x 0 when the driver
+    // cannot tell, and the whole desktop then counts.
+    virtual void UsableDesktopSize(int& width, int& height) { width = height = 0; }
     // Why the last CreateGraphics or DesktopSize found no display, in words for the player;
     // empty when the driver gives no reason.
     virtual std::string Failure() const { return {}; }
