@@ -128,21 +128,53 @@ float AxisOf(int port, int axis) {
 }
 }  // namespace
 
+namespace {
+void KeyPressed(const InputEvent& e) {
+    if (TypesControlChar(e.code)) QueueChar(e.code);
+    if (!ValidKey(e.code)) {
+        if (!e.repeat) g_lastKey = -1;
+        return;
+    }
+    // Auto-repeat never counts: neither does a press of a key already held, so a key held across
+    // a flush does not come back as a fresh hit.
+    const auto key = static_cast<std::size_t>(e.code);
+    if (!g_keys.down[key] && !e.repeat) {
+        ++g_keys.hits[key];
+        g_lastKey = e.code;
+    }
+    g_keys.down[key] = true;
+}
+
+void MouseEvent(const InputEvent& e) {
+    if (e.type == InputEvent::MOUSE_MOVE) {
+        g_mouse.x = e.x;
+        g_mouse.y = e.y;
+        return;
+    }
+    if (!ValidButton(e.code)) return;
+    const auto button = static_cast<std::size_t>(e.code);
+    if (e.type == InputEvent::MOUSE_DOWN && !g_mouse.down[button]) ++g_mouse.hits[button];
+    g_mouse.down[button] = e.type == InputEvent::MOUSE_DOWN;
+}
+
+// The window left the player (focus lost, minimised or hidden) or came back.
+void WindowEvent(const InputEvent& e) {
+    if (e.type != InputEvent::SHOWN) {
+        ClearKeys();
+        ClearMouse();
+    }
+    if (e.type == InputEvent::FOCUS_LOST || e.type == InputEvent::FOCUS_GAINED)
+        g_suspended = e.type == InputEvent::FOCUS_LOST;
+    if (e.type == InputEvent::HIDDEN || e.type == InputEvent::SHOWN)
+        g_hidden = e.type == InputEvent::HIDDEN;
+    if (e.type == InputEvent::FOCUS_LOST || e.type == InputEvent::HIDDEN) g_left = true;
+}
+}  // namespace
+
 void PostInputEvent(const InputEvent& e) {
     switch (e.type) {
         case InputEvent::KEY_DOWN:
-            if (TypesControlChar(e.code)) QueueChar(e.code);
-            if (!ValidKey(e.code)) {
-                if (!e.repeat) g_lastKey = -1;
-                break;
-            }
-            // Auto-repeat never counts: neither does a press of a key already held, so a key
-            // held across a flush does not come back as a fresh hit.
-            if (!g_keys.down[static_cast<std::size_t>(e.code)] && !e.repeat) {
-                ++g_keys.hits[static_cast<std::size_t>(e.code)];
-                g_lastKey = e.code;
-            }
-            g_keys.down[static_cast<std::size_t>(e.code)] = true;
+            KeyPressed(e);
             break;
         case InputEvent::KEY_UP:
             if (ValidKey(e.code)) g_keys.down[static_cast<std::size_t>(e.code)] = false;
@@ -151,37 +183,15 @@ void PostInputEvent(const InputEvent& e) {
             QueueChar(e.code);
             break;
         case InputEvent::MOUSE_DOWN:
-            if (!ValidButton(e.code)) break;
-            if (!g_mouse.down[static_cast<std::size_t>(e.code)])
-                ++g_mouse.hits[static_cast<std::size_t>(e.code)];
-            g_mouse.down[static_cast<std::size_t>(e.code)] = true;
-            break;
         case InputEvent::MOUSE_UP:
-            if (ValidButton(e.code)) g_mouse.down[static_cast<std::size_t>(e.code)] = false;
-            break;
         case InputEvent::MOUSE_MOVE:
-            g_mouse.x = e.x;
-            g_mouse.y = e.y;
+            MouseEvent(e);
             break;
         case InputEvent::FOCUS_LOST:
-            ClearKeys();
-            ClearMouse();
-            g_suspended = true;
-            g_left = true;
-            break;
         case InputEvent::FOCUS_GAINED:
-            ClearKeys();
-            ClearMouse();
-            g_suspended = false;
-            break;
         case InputEvent::HIDDEN:
-            ClearKeys();
-            ClearMouse();
-            g_hidden = true;
-            g_left = true;
-            break;
         case InputEvent::SHOWN:
-            g_hidden = false;
+            WindowEvent(e);
             break;
         case InputEvent::CLOSE_REQUEST:
             g_terminate = true;

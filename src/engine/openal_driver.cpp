@@ -459,50 +459,63 @@ void TALCore::Close() {
     device = nullptr;
 }
 
-class TOpenALSound final : public TSound {
+// What the two kinds of OpenAL sound share: a channel of the sound's own mixer to start on, the
+// one handed over when it is one, else a new one.
+class TOpenALSoundBase : public TSound {
   public:
-    TOpenALSound(std::shared_ptr<TALBuffer> buffer, int flags)
-        : buffer_(std::move(buffer)), loop_((flags & SOUND_LOOP) != 0) {}
     std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
         return Start(std::move(channel), false);
     }
     std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override {
         return Start(std::move(channel), true);
     }
-    const TALBuffer& Buffer() const { return *buffer_; }
+
+  protected:
+    // The mixer the sound was made on; expired once its driver shut down.
+    virtual std::shared_ptr<TALCore> Core() const = 0;
+    // Puts the sound on the channel from its start, playing or cued.
+    virtual void StartOn(TOpenALChannel& channel, bool paused) const = 0;
 
   private:
     std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
-        auto core = buffer_->core.lock();
+        auto core = Core();
         auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
         if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
-        own->Start(buffer_, loop_, paused);
+        StartOn(*own, paused);
         return own;
     }
+};
+
+class TOpenALSound final : public TOpenALSoundBase {
+  public:
+    TOpenALSound(std::shared_ptr<TALBuffer> buffer, int flags)
+        : buffer_(std::move(buffer)), loop_((flags & SOUND_LOOP) != 0) {}
+    const TALBuffer& Buffer() const { return *buffer_; }
+
+  protected:
+    std::shared_ptr<TALCore> Core() const override { return buffer_->core.lock(); }
+    void StartOn(TOpenALChannel& channel, bool paused) const override {
+        channel.Start(buffer_, loop_, paused);
+    }
+
+  private:
     std::shared_ptr<TALBuffer> buffer_;
     bool loop_;
 };
 
-class TOpenALStreamSound final : public TSound {
+class TOpenALStreamSound final : public TOpenALSoundBase {
   public:
     TOpenALStreamSound(std::weak_ptr<TALCore> core, std::shared_ptr<const TALStreamSource> from)
         : core_(std::move(core)), from_(std::move(from)) {}
-    std::shared_ptr<TChannel> Play(std::shared_ptr<TChannel> channel) override {
-        return Start(std::move(channel), false);
-    }
-    std::shared_ptr<TChannel> Cue(std::shared_ptr<TChannel> channel) override {
-        return Start(std::move(channel), true);
-    }
     const TALStreamSource& From() const { return *from_; }
 
-  private:
-    std::shared_ptr<TChannel> Start(std::shared_ptr<TChannel> channel, bool paused) {
-        auto core = core_.lock();
-        auto own = std::dynamic_pointer_cast<TOpenALChannel>(channel);
-        if (!own || !own->BelongsTo(core)) own = std::make_shared<TOpenALChannel>(core);
-        own->StartStream(from_, paused);
-        return own;
+  protected:
+    std::shared_ptr<TALCore> Core() const override { return core_.lock(); }
+    void StartOn(TOpenALChannel& channel, bool paused) const override {
+        channel.StartStream(from_, paused);
     }
+
+  private:
     std::weak_ptr<TALCore> core_;
     std::shared_ptr<const TALStreamSource> from_;
 };

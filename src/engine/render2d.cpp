@@ -134,36 +134,17 @@ const std::string& GraphicsFailure() {
     return g_graphicsFailure;
 }
 
-bool Graphics(int width, int height, int depth, int hertz, int flags) {
-    // The display goes first on the way out: it may have changed the desktop's mode.
-    AddExitHook(EndGraphics, ExitStage::Display);
-    EndGraphics();
-    g_graphicsFailure.clear();
-    if (!g_driver) {
-        g_graphicsFailure = "no graphics driver was chosen";
-        return false;
-    }
-    if (width <= 0 || height <= 0) {
-        // A desktop of 0 x 0 (full screen asks for the desktop's size) means the platform found
-        // no display: asking again brings its reason back.
-        int desktopW = 0, desktopH = 0;
-        g_driver->DesktopSize(desktopW, desktopH);
-        g_graphicsFailure = g_driver->Failure();
-        if (g_graphicsFailure.empty())
-            g_graphicsFailure = "a " + std::to_string(width) + " x " + std::to_string(height) +
-                                " display cannot be opened";
-        return false;
-    }
-    if (flags < 0) flags = 0;
-    flags |= g_defaultFlags;
-    g_graphics = g_driver->CreateGraphics(width, height, depth, hertz, flags);
-    if (!g_graphics) {
-        g_graphicsFailure = g_driver->Failure();
-        if (g_graphicsFailure.empty())
-            g_graphicsFailure = "the display refused a " + std::to_string(width) + " x " +
-                                std::to_string(height) + " mode";
-        return false;
-    }
+namespace {
+// Why a display of width x height did not open: the driver's reason, else `otherwise`.
+bool Refused(const std::string& otherwise) {
+    g_graphicsFailure = g_driver->Failure();
+    if (g_graphicsFailure.empty()) g_graphicsFailure = otherwise;
+    return false;
+}
+
+// The drawing state of a display just opened: its size, the whole of it as the viewport and the
+// drawing resolution, the pacing started afresh.
+void TakeNewDisplay(int depth, int hertz) {
     g_driver->SetGraphics(g_graphics.get());
     g_state.g_width = g_graphics->width;
     g_state.g_height = g_graphics->height;
@@ -175,6 +156,30 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     g_state.viewport_w = float(g_state.g_width);
     g_state.viewport_h = float(g_state.g_height);
     SetVirtualResolution(float(g_state.g_width), float(g_state.g_height));
+}
+}  // namespace
+
+bool Graphics(int width, int height, int depth, int hertz, int flags) {
+    // The display goes first on the way out: it may have changed the desktop's mode.
+    AddExitHook(EndGraphics, ExitStage::Display);
+    EndGraphics();
+    g_graphicsFailure.clear();
+    if (!g_driver) {
+        g_graphicsFailure = "no graphics driver was chosen";
+        return false;
+    }
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width <= 0 || height <= 0) {
+        // A desktop of 0 x 0 (full screen asks for the desktop's size) means the platform found
+        // no display: asking again brings its reason back.
+        int desktopW = 0, desktopH = 0;
+        g_driver->DesktopSize(desktopW, desktopH);
+        return Refused("a " + size + " display cannot be opened");
+    }
+    g_graphics = g_driver->CreateGraphics(width, height, depth, hertz,
+                                          (flags < 0 ? 0 : flags) | g_defaultFlags);
+    if (!g_graphics) return Refused("the display refused a " + size + " mode");
+    TakeNewDisplay(depth, hertz);
     FlushKeys();
     FlushMouse();
     return true;

@@ -225,6 +225,45 @@ void TranslateWindow(const SDL_WindowEvent& w) {
     }
 }
 
+// Typed text, UTF-8, as character codes; anything beyond 16 bits cannot be stored and is dropped.
+void TranslateText(const char* text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t i = 0; s[i] != 0;) {
+        unsigned c = s[i];
+        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        unsigned code = len == 1 ? c : c & (0x7fu >> len);
+        bool ok = true;
+        for (int k = 1; k < len; ++k) {
+            if ((s[i + k] & 0xc0) != 0x80) {
+                ok = false;
+                len = k;
+                break;
+            }
+            code = (code << 6) | (s[i + k] & 0x3f);
+        }
+        if (ok && code < 0x10000 && code >= 32) PostInputEvent({InputEvent::CHAR, int(code)});
+        i += static_cast<std::size_t>(len);
+    }
+}
+
+void TranslateMouse(const SDL_Event& e) {
+    if (e.type == SDL_MOUSEMOTION) {
+        InputEvent ie{InputEvent::MOUSE_MOVE};
+        ie.x = e.motion.x;
+        ie.y = e.motion.y;
+        PostInputEvent(ie);
+        return;
+    }
+    int b = MapMouseButton(e.button.button);
+    if (b < 0) return;
+    InputEvent move{InputEvent::MOUSE_MOVE};
+    move.x = e.button.x;
+    move.y = e.button.y;
+    PostInputEvent(move);
+    PostInputEvent(
+        {e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::MOUSE_DOWN : InputEvent::MOUSE_UP, b});
+}
+
 void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
@@ -243,51 +282,14 @@ void Translate(const SDL_Event& e) {
             PostInputEvent(ie);
             break;
         }
-        case SDL_TEXTINPUT: {
-            // UTF-8 to character codes; anything beyond 16 bits cannot be stored and is dropped.
-            const auto* s = reinterpret_cast<const unsigned char*>(e.text.text);
-            for (std::size_t i = 0; s[i] != 0;) {
-                unsigned c = s[i];
-                int len = c < 0x80         ? 1
-                          : (c >> 5) == 6  ? 2
-                          : (c >> 4) == 14 ? 3
-                          : (c >> 3) == 30 ? 4
-                                           : 1;
-                unsigned code = len == 1 ? c : c & (0x7fu >> len);
-                bool ok = true;
-                for (int k = 1; k < len; ++k) {
-                    if ((s[i + k] & 0xc0) != 0x80) {
-                        ok = false;
-                        len = k;
-                        break;
-                    }
-                    code = (code << 6) | (s[i + k] & 0x3f);
-                }
-                if (ok && code < 0x10000 && code >= 32)
-                    PostInputEvent({InputEvent::CHAR, int(code)});
-                i += static_cast<std::size_t>(len);
-            }
+        case SDL_TEXTINPUT:
+            TranslateText(e.text.text);
             break;
-        }
-        case SDL_MOUSEMOTION: {
-            InputEvent ie{InputEvent::MOUSE_MOVE};
-            ie.x = e.motion.x;
-            ie.y = e.motion.y;
-            PostInputEvent(ie);
-            break;
-        }
+        case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            int b = MapMouseButton(e.button.button);
-            if (b < 0) break;
-            InputEvent move{InputEvent::MOUSE_MOVE};
-            move.x = e.button.x;
-            move.y = e.button.y;
-            PostInputEvent(move);
-            PostInputEvent(
-                {e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::MOUSE_DOWN : InputEvent::MOUSE_UP, b});
+        case SDL_MOUSEBUTTONUP:
+            TranslateMouse(e);
             break;
-        }
         case SDL_JOYDEVICEADDED:
             OpenJoystick(e.jdevice.which);
             break;
