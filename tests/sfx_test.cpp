@@ -402,7 +402,7 @@ TEST(SfxWave, MusicStepsScaleWhatIsHeard) {
     LoopbackMix mix;
     SFX::Reset();
     SFX::Load();
-    SFX::MusicTitle = LoadSound(AudioFixture("tone.ogg"), SOUND_LOOP);
+    SFX::MusicTitle = LoadStream(AudioFixture("tone.ogg"), SOUND_LOOP);  // as the game plays music
     cfgMusic = 4;
     SFX::PlayMusic(SFX::MUSIC_TITLE);
     ASSERT_TRUE(mix.MixFor(300));
