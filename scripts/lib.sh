@@ -118,6 +118,7 @@ kestrune_sound_home() {
     kestrune_server_pids=()
 }
 kestrune_start_server() {
+    local _
     if [ "$kestrune_server" = pulseaudio ]; then
         # module-always-sink as Debian's default.pa loads it: a server with no sink at all takes
         # SDL 2.26's PulseAudio back-end down with it.
@@ -127,12 +128,14 @@ kestrune_start_server() {
     else
         pipewire >>"$kestrune_server_log" 2>&1 &
         kestrune_server_pids=($!)
+        # As systemd orders them: WirePlumber started before PipeWire's socket is there gives up,
+        # and then nothing links a stream to a sink.
+        for _ in $(seq 1 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.05; done
         wireplumber >>"$kestrune_server_log" 2>&1 &
         kestrune_server_pids+=($!)
         pipewire-pulse >>"$kestrune_server_log" 2>&1 &
         kestrune_server_pids+=($!)
     fi
-    local _
     for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
     kestrune_add_sink speakers
 }
@@ -151,7 +154,9 @@ kestrune_add_sink() {
         pactl list short sinks 2>/dev/null | grep -q "[[:space:]]$1[[:space:]]" && break
         sleep 0.05
     done
-    pactl set-default-sink "$1"
+    # PipeWire takes a default only once WirePlumber has published its metadata.
+    for _ in $(seq 1 100); do pactl set-default-sink "$1" 2>/dev/null && return 0; sleep 0.05; done
+    echo "could not make $1 the default output" >&2
 }
 kestrune_remove_sink() {
     pactl unload-module "$(pactl list short modules | awk -v s="sink_name=$1" '$0 ~ s { print $1; exit }')"
