@@ -150,7 +150,7 @@ one_server() {
 # A bad environment, with a PulseAudio server running: the game keeps running past the loading
 # screen, plays the music or says in one line why it is silent, and still closes at once.
 bad_input() {  # name, "music" or "silent", then the environment
-    local name=$1 expect=$2 lines heard took t0
+    local name=$1 expect=$2 lines heard at took t0
     shift 2
     start_game "$@"
     sleep 8
@@ -159,8 +159,11 @@ bad_input() {  # name, "music" or "silent", then the environment
         game_pid=
         return
     fi
-    heard=none
-    timeout 2 pactl info >/dev/null 2>&1 && heard=$(music_on speakers)
+    heard=none at=none
+    if timeout 2 pactl info >/dev/null 2>&1; then
+        at=$(arrival "$(now)" speakers 3)
+        heard=$(music_on speakers)
+    fi
     t0=$(now)
     kill $game_pid
     wait $game_pid 2>/dev/null
@@ -169,7 +172,7 @@ bad_input() {  # name, "music" or "silent", then the environment
     lines=$(grep -ci "sound" "$work/game.err")
     if { [ "$expect" = music ] && { [ "$heard" = none ] || [ "$lines" -ne 0 ]; }; } ||
         { [ "$expect" = silent ] && { [ "$heard" != none ] || [ "$lines" -ne 1 ]; }; }; then
-        fail "$name: music heard at $heard, $lines lines about the sound: $(tr '\n' ' ' <"$work/game.err")"
+        fail "$name: the stream on speakers: $at, music heard at $heard in $(($(stat -c %s "$work/speakers.raw" 2>/dev/null || echo 0) / 192)) ms recorded, $lines lines about the sound: $(tr '\n' ' ' <"$work/game.err")"
     elif awk -v t="$took" 'BEGIN { exit !(t > 1) }'; then
         fail "$name: closing took $took s"
     else
