@@ -149,7 +149,7 @@ class HumanPlayer {
             const TickKeys keys = hand_.Keys(run_.tick);
             meant_.push_back(plan_.At(run_.tick));
             run_.Tick(keys);
-            if (walkedIn_ < 0 && run_.Playing()) walkedIn_ = run_.tick;
+            if (walkedIn_ < 0 && run_.InPlay()) walkedIn_ = run_.tick;
             seen_.push_back(run_.Save());
             if (int(seen_.size()) > o_.reaction + 1) seen_.pop_front();
         }

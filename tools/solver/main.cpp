@@ -97,7 +97,7 @@ int Naive(const Args& a) {
     StageRun run(a.stage, 0, a.stageFile);
     float lastX = -100;
     while (run.TimeLeft() > 0 && !run.Hit() && !run.Won() && run.tick < 60 * 40) {
-        const bool blocked = run.Playing() && Player::X == lastX && Player::YVelocity == 0;
+        const bool blocked = run.InPlay() && Player::X == lastX && Player::YVelocity == 0;
         lastX = Player::X;
         run.Tick({false, true, blocked && !run.last.jump});
     }

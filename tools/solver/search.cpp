@@ -222,7 +222,7 @@ class BeamSearch {
 
     // The curtains and the walk-in take no input.
     void SkipTheOpening() {
-        while (!run_.Playing() && run_.tick < 600) {
+        while (!run_.InPlay() && run_.tick < 600) {
             run_.Tick({});
             prefix_.push_back({});
         }

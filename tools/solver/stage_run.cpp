@@ -61,6 +61,6 @@ float StageRun::TimeLeft() const {
     return StageActual::StageTimer ? StageActual::StageTimer->Value() : 0;
 }
 
-bool StageRun::Playing() const {
+bool StageRun::InPlay() const {
     return StageActual::Curtains->Action == TStageCurtins::FIN && Player::Entering == 0;
 }

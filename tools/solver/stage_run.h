@@ -28,7 +28,7 @@ class StageRun {
     // Seconds left on the countdown.
     float TimeLeft() const;
     // Whether the player has walked in and the curtains are open.
-    bool Playing() const;
+    bool InPlay() const;
 
     Harness h;
     int tick = 0;
