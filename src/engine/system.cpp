@@ -146,6 +146,10 @@ void UseOneHeap() {
     mallopt(M_ARENA_MAX, 1);
 }
 
+void ReturnFreedMemory() {
+    malloc_trim(0);
+}
+
 void AppTitle(const std::string& title) {
     g_title = title;
 }

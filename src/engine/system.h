@@ -45,6 +45,9 @@ void RunExitHooks();
 // its own each would otherwise get keeps a megabyte or two resident for nothing. Call before
 // threads start.
 void UseOneHeap();
+// Hands the heap's free pages back to the system: after loading, the decoders' and the image
+// reader's scratch space is free but would otherwise stay resident for the whole run.
+void ReturnFreedMemory();
 
 // Caption for windows opened from now on.
 void AppTitle(const std::string& title);

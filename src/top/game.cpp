@@ -157,6 +157,7 @@ void Startup(const StartupOptions& options) {
     Image::Load();
     // The loading screen starts its jingle.
     FinishLoadingSounds();
+    ReturnFreedMemory();
     game->Begin();
 }
 
