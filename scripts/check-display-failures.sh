@@ -50,6 +50,10 @@ rm -f "$profile/gem_config.ini"
 box_failure() {  # name, the words the message must hold, then the environment for env(1)
     local name=$1 cause=$2 game_pid
     shift 2
+    # Emptied before the game starts: the loop below must not read the last case's message, and
+    # a SIGTERM that reaches the shell forked for the game before it has become the game would
+    # run this script's exit trap there.
+    : >"$profile/err"
     env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER USERPROFILE="$profile" ALSOFT_DRIVERS=null "$@" \
         "$game" >/dev/null 2>"$profile/err" &
     game_pid=$!
@@ -64,7 +68,8 @@ box_failure() {  # name, the words the message must hold, then the environment f
         kill -9 $game_pid
         failed=1
     elif ! grep -qF "$cause" "$profile/err" || grep -q "X Error" "$profile/err"; then
-        echo "FAIL $name: stderr:"
+        wait $game_pid 2>/dev/null
+        echo "FAIL $name: exit $?, stderr:"
         cat "$profile/err"
         failed=1
     else
