@@ -20,15 +20,23 @@ for n in 0 1 2 3; do
     sed "s/^stage 0\$/stage $n/" "$designs/stage00.txt" >"$work/game/stage0$n.txt"
 done
 "$builder" "$work/game" "$work/game.dat"
-args=("$stage" --stage-file "$work/stage.dat" --runs "$runs" --seed 1 --beam "$beam" --list)
-one=$("$human" "${args[@]}" --jobs 1)
-two=$("$human" "${args[@]}" --jobs 2)
-echo "$one"
-if [ "$one" != "$two" ]; then
-    echo "FAIL: the same seed gave different figures in two processes:"
-    diff <(echo "$one") <(echo "$two") || true
-    exit 1
-fi
+# The human tool's listing for the arguments given, run in one process and in two; the check
+# fails unless both list the same, for a seed always plays the same however the runs are shared.
+# Sets `one` to the listing.
+same_in_two_processes() {  # what is compared, then the tool's arguments
+    local what=$1 two
+    shift
+    one=$("$human" "$@" --jobs 1)
+    two=$("$human" "$@" --jobs 2)
+    echo "$one"
+    if [ "$one" != "$two" ]; then
+        echo "FAIL: the same $what gave different figures in two processes:"
+        diff <(echo "$one") <(echo "$two") || true
+        exit 1
+    fi
+}
+same_in_two_processes seed "$stage" --stage-file "$work/stage.dat" --runs "$runs" --seed 1 \
+    --beam "$beam" --list
 # One line per run (index, won, countdown used, ticks, cell, plans, cause), then the summary.
 lines=$(echo "$one" | grep -cE '^[0-9]+ [01] [0-9.]+ [0-9]+ -?[0-9]+ -?[0-9]+ [0-9]+ ?' || true)
 if [ "$lines" -ne "$runs" ] || ! echo "$one" | grep -q "^stage $stage, typical: $runs runs (seeds 1-$runs)"; then
@@ -51,15 +59,8 @@ if echo "$one" | grep -qE '^[0-9]+ 0 .* (unknown)?$'; then
 fi
 # Two games, each in its own process and both in one: lines of index, reached the ending, stages
 # won, lives at the start and at the end, early losses and the stages of the lives lost.
-games=(--game --preset slow --stage-file "$work/game.dat" --runs 2 --seed 1 --beam "$beam" --list)
-one=$("$human" "${games[@]}" --jobs 1)
-two=$("$human" "${games[@]}" --jobs 2)
-echo "$one"
-if [ "$one" != "$two" ]; then
-    echo "FAIL: the same games gave different figures in two processes:"
-    diff <(echo "$one") <(echo "$two") || true
-    exit 1
-fi
+same_in_two_processes games --game --preset slow --stage-file "$work/game.dat" --runs 2 --seed 1 \
+    --beam "$beam" --list
 # A game reaches the ending with its four stages won and 0 to 3 lives left, or is over with -1
 # lives after four lost; its lost lives are listed by stage.
 bad=$(echo "$one" | grep -E '^[0-9]+ ' | grep -vE '^[0-9]+ (1 4 3 [0-3]|0 [0-3] 3 -1) [0-9]+ (-|[0-3](,[0-3])*)$' || true)
