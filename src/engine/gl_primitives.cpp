@@ -202,3 +202,24 @@ void TGLRender2DDriver::DrawFrame(TImageFrame& frame, float x0, float y0, float 
     d.Push(p[3][0], p[3][1], u0, v1, 1);
     d.EndPrimitive();
 }
+
+void TGLRender2DDriver::DrawPixmap(const TPixmap& pixmap, int x, int y) {
+    TGLState& d = *impl_;
+    if (!d.Live()) return;
+    std::unique_ptr<TImageFrame> frame = CreateFrameFromPixmap(pixmap, 0);
+    if (!frame) return;
+    float saved[4] = {d.ix, d.iy, d.jx, d.jy};
+    std::uint8_t rgba[4] = {d.r, d.g, d.b, d.a};
+    SetTransform(1, 0, 0, 1);
+    d.r = d.g = d.b = d.a = 255;
+    // One pixmap pixel to one window pixel, whatever the drawing resolution.
+    float w = pixmap.width * d.PixelW(), h = pixmap.height * d.PixelH();
+    DrawFrame(*frame, 0, 0, w, h, float(x), float(y), 0, 0, float(pixmap.width),
+              float(pixmap.height));
+    d.Flush();
+    SetTransform(saved[0], saved[1], saved[2], saved[3]);
+    d.r = rgba[0];
+    d.g = rgba[1];
+    d.b = rgba[2];
+    d.a = rgba[3];
+}

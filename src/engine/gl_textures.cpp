@@ -60,27 +60,6 @@ std::unique_ptr<TImageFrame> TGLRender2DDriver::CreateFrameFromPixmap(const TPix
     return frame;
 }
 
-void TGLRender2DDriver::DrawPixmap(const TPixmap& pixmap, int x, int y) {
-    TGLState& d = *impl_;
-    if (!d.Live()) return;
-    std::unique_ptr<TImageFrame> frame = CreateFrameFromPixmap(pixmap, 0);
-    if (!frame) return;
-    float saved[4] = {d.ix, d.iy, d.jx, d.jy};
-    std::uint8_t rgba[4] = {d.r, d.g, d.b, d.a};
-    SetTransform(1, 0, 0, 1);
-    d.r = d.g = d.b = d.a = 255;
-    // One pixmap pixel to one window pixel, whatever the drawing resolution.
-    float w = pixmap.width * d.PixelW(), h = pixmap.height * d.PixelH();
-    DrawFrame(*frame, 0, 0, w, h, float(x), float(y), 0, 0, float(pixmap.width),
-              float(pixmap.height));
-    d.Flush();
-    SetTransform(saved[0], saved[1], saved[2], saved[3]);
-    d.r = rgba[0];
-    d.g = rgba[1];
-    d.b = rgba[2];
-    d.a = rgba[3];
-}
-
 std::unique_ptr<TPixmap> TGLRender2DDriver::GrabPixmap(int x, int y, int width, int height) {
     TGLState& d = *impl_;
     if (!d.Live() || width <= 0 || height <= 0) return nullptr;
