@@ -6,7 +6,7 @@
 # and for each preset a row of whole games (the default stages in order with the default lives:
 # the share that reached the ending, the lives left there, the stage the others ended on).
 #   human-table.sh [RUNS] [JOBS] [SEED]    (default 100 runs a row on seeds 1-100, 2 processes;
-#                                         about 30 minutes on 2 cores)
+#                                         about 45 minutes on 2 cores)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-100}
