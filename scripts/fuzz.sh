@@ -32,7 +32,13 @@ for t in "${targets[@]}"; do
         tail -n 40 "$log"
         exit 1
     fi
-    runs=$(grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*' || echo 0)
+    # libFuzzer ends a full run with its stats; a target that left without them stopped early,
+    # and its code says nothing about the inputs it never tried.
+    if ! runs=$(grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*'); then
+        echo "fuzz_$t: ended before its $seconds s without libFuzzer's final stats (see $log)"
+        tail -n 20 "$log"
+        exit 1
+    fi
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*' || echo 0)
     echo "fuzz_$t: $runs runs in $seconds s, coverage $cov edges, no findings"
 done

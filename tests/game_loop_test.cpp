@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 #include <fstream>
@@ -112,6 +114,34 @@ TEST(GameLoopDeathTest, LeavingFlushesFirstRunsTheHooksByStageAndCutsOffAHang) {
         testing::ExitedWithCode(4),
         "game\ndisplay\nsound\nhanging\nKestrune: closing took over a second; ending now.\n");
     EXPECT_EQ(Slurp(out), "printed before closing");
+}
+
+// A hook that throws instead of ending (a fuzzer's, a test's) gives back the caller's alarm: a
+// caller's timer firing the moment it is given back, again and again, still reaches the caller's
+// handler and never ends the process as a hung close would.
+volatile std::sig_atomic_t g_callerAlarms = 0;
+TEST(GameLoopDeathTest, AThrowingHookGivesTheCallerItsAlarmBackWhateverItsTiming) {
+    EXPECT_EXIT(
+        {
+            struct sigaction caller {};
+            caller.sa_handler = [](int) { g_callerAlarms = g_callerAlarms + 1; };
+            sigemptyset(&caller.sa_mask);
+            sigaction(SIGALRM, &caller, nullptr);
+            itimerval often{};
+            often.it_value.tv_usec = 20;
+            often.it_interval.tv_usec = 20;
+            setitimer(ITIMER_REAL, &often, nullptr);
+            struct Thrown {};
+            for (int i = 0; i < 20000; ++i) {
+                AddExitHook([] { throw Thrown{}; }, ExitStage::Game);
+                try {
+                    End();
+                } catch (const Thrown&) {
+                }
+            }
+            std::_Exit(g_callerAlarms > 0 ? 7 : 8);
+        },
+        testing::ExitedWithCode(7), "");
 }
 
 // Counts the updates the loop runs in one second of the game clock.

@@ -1,6 +1,7 @@
 #include "engine/system.h"
 
 #include <malloc.h>
+#include <signal.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -80,26 +81,33 @@ void LeaveNow(int) {
 
 // A closed game must go even when a library hangs on its way out: a timer ends the process if
 // the clean exit takes too long. A hook that throws instead of ending (a fuzzer's or a test's)
-// gets the timer and its signal back as they were.
+// gets the timer and its signal back as they were. The caller's timer only runs while the
+// caller's handler is in place: it is taken away before ours goes in and given back only once
+// theirs is back. The other order let a timer about to fire reach our handler, which ended a
+// fuzzer with code 0 in the middle of its run.
 class LeavingGuard {
   public:
     explicit LeavingGuard(int code) {
         g_leaveCode = code;
-        before_ = std::signal(SIGALRM, LeaveNow);
         itimerval timer{};
         timer.it_value.tv_sec = kLeaveMilliseconds / 1000;
         timer.it_value.tv_usec = kLeaveMilliseconds % 1000 * 1000;
         setitimer(ITIMER_REAL, &timer, &timerBefore_);
+        struct sigaction leave {};
+        leave.sa_handler = LeaveNow;
+        sigemptyset(&leave.sa_mask);
+        sigaction(SIGALRM, &leave, &before_);
     }
     ~LeavingGuard() {
+        // The whole action, flags and all: a handler set up for three arguments keeps them.
+        sigaction(SIGALRM, &before_, nullptr);
         setitimer(ITIMER_REAL, &timerBefore_, nullptr);
-        std::signal(SIGALRM, before_);
     }
     LeavingGuard(const LeavingGuard&) = delete;
     LeavingGuard& operator=(const LeavingGuard&) = delete;
 
   private:
-    void (*before_)(int) = SIG_DFL;
+    struct sigaction before_ {};
     itimerval timerBefore_{};
 };
 
