@@ -11,7 +11,7 @@ seconds=${2:-10}
 profile=$(mktemp -d)
 kestrune_start_xvfb 1920x1080 130
 pids=()
-trap 'kill "${pids[@]}" $kestrune_xvfb 2>/dev/null; rm -rf "$profile"' EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; kestrune_stop_xvfb; rm -rf "$profile"' EXIT
 wm=none
 if command -v openbox >/dev/null; then
     openbox >/dev/null 2>&1 &

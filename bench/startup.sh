@@ -13,6 +13,6 @@ for f in build-rel/kestrune build-rel/bench/bench_startup build-rel/bench/bench_
 done
 profile=$(mktemp -d)
 kestrune_start_xvfb 1280x1024
-trap 'kill $kestrune_xvfb 2>/dev/null; rm -rf "$profile"' EXIT
+trap 'kestrune_stop_xvfb; rm -rf "$profile"' EXIT
 USERPROFILE=$profile SDL_AUDIODRIVER=dummy build-rel/bench/bench_startup build-rel/kestrune \
     build-rel/bench/bench_startup_floor "${1:-5}"

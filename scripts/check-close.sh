@@ -12,7 +12,7 @@ allowed=${2:-200}
 kestrune_need Xvfb xdotool
 profile=$(mktemp -d)
 kestrune_start_xvfb 1280x1024 120 || kestrune_skip "Xvfb did not start"
-trap 'kill $kestrune_xvfb 2>/dev/null; rm -rf "$profile"' EXIT
+trap 'kestrune_stop_xvfb; rm -rf "$profile"' EXIT
 failed=0
 kestrune_write_settings "$profile/gem_config.ini"
 before=$(sha1sum <"$profile/gem_config.ini")
@@ -22,8 +22,14 @@ close_on() {  # name, seconds after the window opened, then the keys that lead t
     shift 2
     USERPROFILE=$profile ALSOFT_DRIVERS=null "$game" >/dev/null 2>&1 &
     pid=$!
-    # Counted from the window's appearance: before it the game is still starting up.
-    kestrune_wait_window $pid >/dev/null
+    # Counted from the window's appearance: before it the game is still starting up. A game that
+    # never shows one has not reached the screen this case is about.
+    if [ -z "$(kestrune_wait_window $pid)" ]; then
+        echo "FAIL $name: no window within 30 s"
+        failed=1
+        kestrune_end $pid
+        return
+    fi
     sleep "$wait"
     xdotool mousemove 640 512 2>/dev/null
     for key in "$@"; do

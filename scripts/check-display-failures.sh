@@ -96,6 +96,7 @@ if command -v Xvfb >/dev/null && kestrune_start_xvfb 1024x768 90; then
         wait $game_pid
         echo "ok   lost X connection: the game ended (exit $?)"
     fi
+    kestrune_stop_xvfb
 elif [ $failed -eq 0 ]; then
     kestrune_skip "the OpenGL failures and the lost X connection need Xvfb"
 fi

@@ -34,7 +34,7 @@ cleanup() {
     [ -n "$rec" ] && kill $rec 2>/dev/null
     [ -n "$game_pid" ] && kill -9 $game_pid 2>/dev/null
     kestrune_stop_server
-    kill $kestrune_xvfb 2>/dev/null
+    kestrune_stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -47,6 +47,7 @@ fail() {
 start_game() {  # with extra environment; otherwise as players have it
     env -u ALSOFT_DRIVERS -u SDL_AUDIODRIVER USERPROFILE=$work "$@" "$game" >/dev/null 2>"$work/game.err" &
     game_pid=$!
+    [ -n "$(kestrune_wait_window $game_pid)" ] || fail "the game's window did not open within 30 s ($*)"
 }
 # Seconds from time $1 until the game's stream plays into sink $2, polled for at most $3 seconds;
 # "none" when it never does.
@@ -184,7 +185,7 @@ kestrune_server=pulseaudio
 one_server
 # PipeWire and WirePlumber talk over the session bus: a private one, for the game too.
 export -f one_server kestrune_start_server kestrune_stop_server kestrune_add_sink kestrune_remove_sink \
-    start_game arrival music_on expect_music said expect_said now fail
+    kestrune_wait_window start_game arrival music_on expect_music said expect_said now fail
 export game work kestrune_server_log
 kestrune_server=pipewire dbus-run-session -- bash -c 'kestrune_server_pids=(); failed=0; one_server; exit $failed' ||
     failed=1

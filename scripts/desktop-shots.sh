@@ -28,7 +28,7 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 for size in "${sizes[@]}"; do
     kestrune_start_xvfb "$size" 140
-    pids=($kestrune_xvfb)
+    pids=($kestrune_xvfb $kestrune_bus)
     openbox >/dev/null 2>&1 &
     pids+=($!)
     tint2 -c "$work/tint2rc" >/dev/null 2>&1 &
@@ -53,6 +53,7 @@ for size in "${sizes[@]}"; do
     import -window root "$out/$size-fullscreen.png"
     kestrune_end $game
     kill "${pids[@]}" 2>/dev/null || true
+    kestrune_stop_xvfb
     wait 2>/dev/null || true
     echo "$size: $(ls "$out" | grep -c "^$size-") screenshots"
 done

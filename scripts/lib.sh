@@ -31,16 +31,41 @@ kestrune_free_display() {
 
 # Starts Xvfb on the first free display from `base` (default 170) with a screen of `size`
 # (default 1280x1024) and exports DISPLAY; sets kestrune_xvfb to its process id. The default
-# size has room for the 1024 x 768 window and a title bar, so the game opens at 4x.
+# size has room for the 1024 x 768 window and a title bar, so the game opens at 4x. Unless the
+# caller has one, a D-Bus session bus comes with it, as with every desktop: without one, SDL's
+# D-Bus library forks at start-up to launch a bus, and in the sanitizer build a child forked
+# while the sound loader's thread holds the allocator's lock never reaches its exec, leaving the
+# game waiting on it for good (one start in ten). kestrune_stop_xvfb ends both.
 kestrune_start_xvfb() {
     local size=${1:-1280x1024} n
     n=$(kestrune_free_display "${2:-170}")
     Xvfb :$n -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     kestrune_xvfb=$!
     export DISPLAY=:$n
+    kestrune_start_bus
     local _
     for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.05; done
     return 1
+}
+kestrune_start_bus() {
+    kestrune_bus=
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && return 0
+    local said
+    said=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null) || return 0
+    export DBUS_SESSION_BUS_ADDRESS=${said%%$'\n'*}
+    kestrune_bus=${said##*$'\n'}
+}
+# Ends what kestrune_start_xvfb started and waits for Xvfb to go.
+kestrune_stop_xvfb() {
+    if [ -n "${kestrune_bus:-}" ]; then
+        kill "$kestrune_bus" 2>/dev/null
+        unset DBUS_SESSION_BUS_ADDRESS
+        kestrune_bus=
+    fi
+    [ -n "${kestrune_xvfb:-}" ] || return 0
+    kill "$kestrune_xvfb" 2>/dev/null
+    wait "$kestrune_xvfb" 2>/dev/null
+    return 0
 }
 
 # Writes the game's settings file: the defaults in the game's own order and line breaks (CR LF),

@@ -41,7 +41,7 @@ if [ "${1:-}" = "--try" ]; then
         echo "no Kestrune window"
     fi
     kestrune_end $game
-    kill $kestrune_xvfb; wait $kestrune_xvfb 2>/dev/null || true
+    kestrune_stop_xvfb
     rm -rf "$profile"
     # (if, not &&: a loop whose last test fails would end the script under set -e)
     files=$(dpkg -L kestrune | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)

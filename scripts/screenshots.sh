@@ -19,7 +19,7 @@ shots=$(mktemp -d)
 kestrune_start_xvfb 1280x1024 77
 game=
 # The game closes its window first (SIGTERM arrives as a close request), then the server goes.
-trap 'kestrune_end "$game"; kill $kestrune_xvfb 2>/dev/null || true; rm -rf "$profile" "$shots"' EXIT
+trap 'kestrune_end "$game"; kestrune_stop_xvfb; rm -rf "$profile" "$shots"' EXIT
 USERPROFILE=$profile SDL_AUDIODRIVER=dummy ./build/kestrune &
 game=$!
 # No window manager: the keyboard goes to the window under the pointer.

@@ -22,7 +22,7 @@ mkdir -p "$out"
 profile=$(mktemp -d)
 kestrune_start_xvfb 1280x1024 77
 game=
-trap 'kestrune_end "$game"; kill $kestrune_xvfb 2>/dev/null || true; rm -rf "$profile"' EXIT
+trap 'kestrune_end "$game"; kestrune_stop_xvfb; rm -rf "$profile"' EXIT
 for stage in "${stages[@]}"; do
     kestrune_write_settings "$profile/gem_config.ini" "Stage Start=$stage"
     USERPROFILE=$profile SDL_AUDIODRIVER=dummy "$game_bin" 2>/dev/null &
