@@ -42,9 +42,14 @@ kestrune_start_xvfb() {
     Xvfb :$n -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     kestrune_xvfb=$!
     export DISPLAY=:$n
-    kestrune_start_bus
     local _
-    for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.05; done
+    for _ in $(seq 1 100); do
+        if [ -e /tmp/.X11-unix/X$n ]; then
+            kestrune_start_bus
+            return 0
+        fi
+        sleep 0.05
+    done
     return 1
 }
 kestrune_start_bus() {
