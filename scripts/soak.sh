@@ -12,7 +12,8 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=O
 cmake --build build-test --target kestrune_tests
 export SDL_VIDEODRIVER=offscreen SDL_NO_SIGNAL_HANDLERS=1 ALSOFT_DRIVERS=null
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$PWD/build-test/xdg-runtime}
-export ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1
+# Off for the reason given with the tests' environment (tests/CMakeLists.txt).
+export ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1:intercept_tls_get_addr=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
