@@ -39,15 +39,26 @@ cleanup() {
 }
 trap cleanup EXIT
 now() { date +%s.%N; }
+# A failure is said where it happens and again, with everything failed, at the end, where a
+# truncated log still shows it.
 fail() {
     echo "FAIL $1"
+    echo "FAIL $1" >>"$work/failures"
     failed=1
+}
+# What the server and the game were doing, in one line for a failure's message.
+snapshot() {
+    echo "sinks: $(pactl list short sinks 2>&1 | awk '{ printf "%s %s; ", $2, $NF }')" \
+        "streams on sinks: $(pactl list short sink-inputs 2>&1 | awk '{ printf "%s ", $2 }')" \
+        "game: $(kill -0 "$game_pid" 2>/dev/null && echo running || echo gone)," \
+        "said: $(tr '\n' ' ' <"$work/game.err" | tail -c 300)" \
+        "server's last words: $(grep -v 'D-Bus\|system bus' "$kestrune_server_log" 2>/dev/null | tail -3 | tr '\n' ' ' | tail -c 300)"
 }
 
 start_game() {  # with extra environment; otherwise as players have it
     env -u ALSOFT_DRIVERS -u SDL_AUDIODRIVER USERPROFILE=$work "$@" "$game" >/dev/null 2>"$work/game.err" &
     game_pid=$!
-    [ -n "$(kestrune_wait_window $game_pid)" ] || fail "the game's window did not open within 30 s ($*)"
+    [ -n "$(kestrune_wait_window $game_pid)" ] || fail "the game's window did not open within 30 s ($*); $(snapshot)"
 }
 # Seconds from time $1 until the game's stream plays into sink $2, polled for at most $3 seconds;
 # "none" when it never does.
@@ -93,7 +104,7 @@ expect_music() {  # name, event time, sink, limit
     at=$(arrival "$2" "$3" "$(($4 + 2))")
     heard=$(music_on "$3")
     if [ "$at" = none ] || [ "$heard" = none ] || awk -v a="$at" -v l="$4" 'BEGIN { exit !(a > l) }'; then
-        fail "$kestrune_server: $1: the stream on $3 after $at s, music heard: $heard in $(($(stat -c %s "$work/$3.raw") / 192)) ms recorded (allowed $4 s)"
+        fail "$kestrune_server: $1: the stream on $3 after $at s, music heard: $heard in $(($(stat -c %s "$work/$3.raw") / 192)) ms recorded (allowed $4 s); $(snapshot)"
     else
         echo "ok   $kestrune_server: $1: music on $3 after $at s (allowed $4 s)"
     fi
@@ -185,7 +196,7 @@ kestrune_server=pulseaudio
 one_server
 # PipeWire and WirePlumber talk over the session bus: a private one, for the game too.
 export -f one_server kestrune_start_server kestrune_stop_server kestrune_add_sink kestrune_remove_sink \
-    kestrune_wait_window start_game arrival music_on expect_music said expect_said now fail
+    kestrune_wait_window start_game arrival music_on expect_music said expect_said now fail snapshot
 export game work kestrune_server_log
 kestrune_server=pipewire dbus-run-session -- bash -c 'kestrune_server_pids=(); failed=0; one_server; exit $failed' ||
     failed=1
@@ -200,4 +211,8 @@ kill -STOP "${kestrune_server_pids[0]}"
 bad_input "a sound server that never answers" silent
 kill -CONT "${kestrune_server_pids[0]}"
 kestrune_stop_server
+if [ -s "$work/failures" ]; then
+    echo "-- $(wc -l <"$work/failures") failed:"
+    cat "$work/failures"
+fi
 exit $failed
