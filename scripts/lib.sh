@@ -171,7 +171,9 @@ kestrune_start_server() {
 }
 kestrune_stop_server() {
     [ ${#kestrune_server_pids[@]} -eq 0 ] && return 0
+    # A server the check stopped to play one that never answers only ends once it runs again.
     kill "${kestrune_server_pids[@]}" 2>/dev/null
+    kill -CONT "${kestrune_server_pids[@]}" 2>/dev/null
     wait "${kestrune_server_pids[@]}" 2>/dev/null
     kestrune_server_pids=()
 }
